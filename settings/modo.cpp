@@ -1,0 +1,82 @@
+#include "settings/modo.h"
+
+#include "laws/errorefile.h"
+#include "laws/scritturaatomica.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+// Option.dat holds one line: a marker, then CR LF. Only the first line counts and the
+// rest of the file is ignored. The line ends at the first CR or at the end of the file;
+// a lone LF does not end it and is part of it, so "marker LF" matches nothing. Matching
+// is exact, byte for byte, with no trimming.
+
+namespace legge {
+
+namespace {
+
+std::string_view segnoDi(Modo modo)
+{
+    return modo == ModoCasuale ? SegnoCasuale : SegnoGiorno;
+}
+
+} // namespace
+
+std::optional<Modo> LeggiModo(const std::filesystem::path &file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw ErroreFile::daErrno(file, errno);
+
+    // A line longer than the longest marker cannot match, so one byte past it is all
+    // that needs reading, however large the file is.
+    std::array<char, SegnoCasuale.size() + 1> inizio{};
+    std::size_t letti = 0;
+    while (letti < inizio.size()) {
+        const ssize_t n = ::read(fd, inizio.data() + letti, inizio.size() - letti);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int errore = errno;
+            ::close(fd);
+            throw ErroreFile::daErrno(file, errore);
+        }
+        if (n == 0)
+            break;
+        letti += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+
+    if (letti == 0)
+        throw ErroreFile(file, "il file è vuoto");
+
+    std::string_view riga(inizio.data(), letti);
+    const auto cr = riga.find('\r');
+    if (cr != std::string_view::npos)
+        riga = riga.substr(0, cr);
+    else if (letti == inizio.size())
+        return std::nullopt; // longer than any marker
+
+    if (riga == SegnoGiorno)
+        return ModoGiorno;
+    if (riga == SegnoCasuale)
+        return ModoCasuale;
+    return std::nullopt;
+}
+
+void ScriviModo(const std::filesystem::path &file, Modo modo)
+{
+    std::string contenuto(segnoDi(modo));
+    contenuto += "\r\n";
+    ScriviFileAtomico(file, contenuto);
+}
+
+void ScriviModoPredefinito(const std::filesystem::path &file)
+{
+    ScriviModo(file, ModoGiorno);
+}
+
+} // namespace legge
