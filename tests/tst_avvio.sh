@@ -173,7 +173,7 @@ grep -qxF "$exec_atteso" "$voce" || fallisce "riga Exec: $(grep '^Exec=' "$voce"
 grep -qxF "TryExec=$T/pre fisso \$x\"y%z\\\\w/bin/leggealgiorno-avvio" "$voce" ||
     fallisce "riga TryExec: $(grep '^TryExec=' "$voce")"
 esiti_validazione=$(desktop-file-validate "$voce" 2>&1) || fallisce "voce non valida: $esiti_validazione"
-[[ -z $(ls -A "$(dirname "$voce")" | grep -v "^$id.desktop$") ]] || fallisce "file provvisori rimasti"
+[[ $(ls -A "$(dirname "$voce")") == "$id.desktop" ]] || fallisce "file provvisori rimasti"
 
 caso=avvio_automatico_no
 esegui HOME="$casa" XDG_CONFIG_HOME="$casa/config utente" "$avvio" --avvio-automatico=no
