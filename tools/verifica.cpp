@@ -116,10 +116,12 @@ public:
     {
         for (int n = 1; n <= UltimoGiorno + 1; ++n) {
             const int numero = n <= UltimoGiorno ? n : legge::NumeroVentinoveFebbraio;
-            if (!m_primi.contains(numero))
-                m_esito.problemi.push_back({TipoProblema::NumeroMancante, std::nullopt,
-                                            std::nullopt, std::nullopt,
-                                            "manca la legge numero " + std::to_string(numero)});
+            if (m_primi.contains(numero))
+                continue;
+            char campo[8];
+            std::snprintf(campo, sizeof campo, "%03d", numero);
+            m_esito.problemi.push_back({TipoProblema::NumeroMancante, std::nullopt, std::nullopt,
+                                        campo, "manca la legge numero " + std::to_string(numero)});
         }
     }
 
