@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the built tree and checks what it holds and declares.
+# Usage: tst_pacchetto.sh BUILD_DIR
+set -uo pipefail
+
+build=$1
+id=io.github.leggealgiorno.LeggeAlGiorno
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+falliti=0
+
+fallisce() {
+    echo "FAIL: $*"
+    falliti=$((falliti + 1))
+}
+
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$T" >"$T/cpack.log" 2>&1; then
+    cat "$T/cpack.log"
+    exit 1
+fi
+pacchetti=("$T"/*.deb)
+[[ ${#pacchetti[@]} == 1 && -f ${pacchetti[0]} ]] || { echo "FAIL: attesi un solo .deb"; exit 1; }
+deb=${pacchetti[0]}
+
+dpkg-deb -c "$deb" >"$T/contenuto"
+declare -A modi=(
+    [./usr/bin/leggealgiorno]=-rwxr-xr-x
+    [./usr/bin/massime]=-rwxr-xr-x
+    [./usr/bin/leggealgiorno-avvio]=-rwxr-xr-x
+    [./usr/share/leggealgiorno/Massime.dat]=-rw-r--r--
+    [./usr/share/leggealgiorno/$id.desktop]=-rw-r--r--
+    [./usr/share/applications/$id.desktop]=-rw-r--r--
+    [./usr/share/metainfo/$id.metainfo.xml]=-rw-r--r--
+    [./usr/share/icons/hicolor/32x32/apps/$id.png]=-rw-r--r--
+    [./usr/share/icons/hicolor/scalable/apps/$id.svg]=-rw-r--r--
+    [./usr/share/man/man1/leggealgiorno.1.gz]=-rw-r--r--
+    [./usr/share/man/man1/leggealgiorno-avvio.1.gz]=-rw-r--r--
+    [./usr/share/man/man1/massime.1.gz]=-rw-r--r--
+)
+for percorso in "${!modi[@]}"; do
+    modo=$(awk -v p="$percorso" '$6 == p { print $1 }' "$T/contenuto")
+    [[ $modo == "${modi[$percorso]}" ]] || fallisce "$percorso: '${modo:-assente}' invece di ${modi[$percorso]}"
+done
+# Exactly these: no build leftovers, no headers, no system-wide autostart.
+effettivi=$(awk '$1 !~ /^d/ { print $6 }' "$T/contenuto" | sort)
+attesi=$(printf '%s\n' "${!modi[@]}" | sort)
+[[ $effettivi == "$attesi" ]] || fallisce "contenuto diverso: $(diff <(echo "$attesi") <(echo "$effettivi"))"
+
+campo() { dpkg-deb -f "$deb" "$1"; }
+[[ $(campo Package) == leggealgiorno ]] || fallisce "nome: $(campo Package)"
+[[ $(campo Version) == 1.0.0 ]] || fallisce "versione: $(campo Version)"
+[[ $(campo Architecture) == "$(dpkg --print-architecture)" ]] || fallisce "architettura: $(campo Architecture)"
+[[ $(campo Maintainer) == *@* ]] || fallisce "manutentore: $(campo Maintainer)"
+for libreria in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
+    [[ $(campo Depends) =~ (^|, )$libreria( |,|$) ]] || fallisce "dipendenza mancante: $libreria in '$(campo Depends)'"
+done
+[[ $(campo Description) == *"massima"* ]] || fallisce "descrizione: $(campo Description)"
+
+if ((falliti)); then
+    echo "$falliti controlli falliti"
+    exit 1
+fi
+echo "Tutti i controlli superati"
