@@ -103,16 +103,15 @@ void TestFormLoad::percorsi_data()
     const QByteArray giorno = segno(SegnoGiorno);
     const QByteArray casuale = segno(SegnoCasuale);
     // 3 May 2023 is day 123; the draws are 0.5 (number 183) and then 0.25 (number 92).
-    QTest::newRow("prima esecuzione") << QByteArray("<manca>") << 0 << giorno << ModoGiorno
-                                      << QList<int>{123} << 0;
-    QTest::newRow("Option.dat vuoto") << QByteArray() << 0 << giorno << ModoGiorno
-                                      << QList<int>{123} << 0;
+    QTest::newRow("prima esecuzione")
+        << QByteArray("<manca>") << 0 << giorno << ModoGiorno << QList<int>{123} << 0;
+    QTest::newRow("Option.dat vuoto")
+        << QByteArray() << 0 << giorno << ModoGiorno << QList<int>{123} << 0;
     QTest::newRow("modo giorno") << giorno << 0 << giorno << ModoGiorno << QList<int>{123} << 0;
     QTest::newRow("riga sconosciuta lasciata com'è")
         << QByteArray("qualcos'altro\r\n") << 0 << QByteArray("qualcos'altro\r\n") << ModoGiorno
         << QList<int>{123} << 0;
-    QTest::newRow("modo casuale") << casuale << 0 << casuale << ModoCasuale << QList<int>{183}
-                                  << 1;
+    QTest::newRow("modo casuale") << casuale << 0 << casuale << ModoCasuale << QList<int>{183} << 1;
     QTest::newRow("legge illeggibile, modo giorno")
         << giorno << 1 << giorno << ModoGiorno << QList<int>{123, 123} << 0;
     QTest::newRow("legge illeggibile, modo casuale: nuova estrazione")

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -113,6 +114,7 @@ Form1::Form1(QWidget *parent)
     m_image1->setGeometry(0, Pixel(Image1Alto), Pixel(Image1Larghezza), Pixel(Image1Altezza));
 
     setFixedSize(LarghezzaArea, menuBar()->sizeHint().height() + AltezzaArea);
+    layout()->activate();
 
     auto *esci = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esci, &QShortcut::activated, this, &QWidget::close);
@@ -163,6 +165,7 @@ void Form1::MostraLegge()
 
     const int altezzaLabel = m_label1->height();
     setFixedHeight(altezzaLabel + Pixel(MargineVerticale));
+    layout()->activate();
     m_image1->move(m_image1->x(), altezzaLabel + Pixel(DistanzaBanner));
 }
 
@@ -213,7 +216,7 @@ void Form1::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
     // A tool window does not count as the last window when Qt decides whether to quit.
     if (event->isAccepted())
-        QCoreApplication::exit(0);
+        QCoreApplication::quit();
 }
 
 } // namespace legge
