@@ -34,9 +34,22 @@ int main(int argc, char **argv)
     if (avviato.pid > 0) {
         // Give it time to paint.
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        // With a window manager the picture includes its frame and title bar.
+        Window finestra = avviato.finestra;
+        for (;;) {
+            Window radice = 0, genitore = 0, *figli = nullptr;
+            unsigned int quanti = 0;
+            if (!XQueryTree(display, finestra, &radice, &genitore, &figli, &quanti))
+                break;
+            if (figli)
+                XFree(figli);
+            if (genitore == radice || genitore == 0)
+                break;
+            finestra = genitore;
+        }
         XWindowAttributes attributi;
-        XGetWindowAttributes(display, avviato.finestra, &attributi);
-        XImage *x = XGetImage(display, avviato.finestra, 0, 0, unsigned(attributi.width),
+        XGetWindowAttributes(display, finestra, &attributi);
+        XImage *x = XGetImage(display, finestra, 0, 0, unsigned(attributi.width),
                               unsigned(attributi.height), AllPlanes, ZPixmap);
         if (x && x->bits_per_pixel == 32) {
             const QImage immagine(reinterpret_cast<const uchar *>(x->data), x->width, x->height,
