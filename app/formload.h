@@ -1,0 +1,45 @@
+#pragma once
+
+#include "laws/giorno.h"
+#include "settings/modo.h"
+
+#include <filesystem>
+
+namespace legge {
+
+// What the start-up needs of the window.
+class FinestraAvvio {
+public:
+    virtual ~FinestraAvvio() = default;
+    virtual std::filesystem::path cartella() const = 0;
+    virtual void RendiInPrimoPiano() = 0;
+    virtual Modo modo() const = 0;
+    virtual void ImpostaModo(Modo modo) = 0;
+    virtual void ImpostaNumeroGiorno(int numero) = 0;
+    virtual void MostraLegge() = 0;
+};
+
+class Orologio {
+public:
+    virtual ~Orologio() = default;
+    virtual Data oggi() const = 0;
+    virtual float secondiDallaMezzanotte() const = 0;
+};
+
+class SorgenteCasuale {
+public:
+    virtual ~SorgenteCasuale() = default;
+    virtual void semina(float seme) = 0;
+    // Uniform in [0, 1).
+    virtual float estrai() = 0;
+};
+
+// The law number for a draw r in [0, 1): 1 to 365, never 366 or 500.
+int NumeroCasuale(float r);
+
+// Decides which law the window shows and shows it. Any failure after the window is
+// made topmost rewrites Option.dat with the default mode and tries once more; a failure
+// on that second attempt is thrown to the caller.
+void Form_Load(FinestraAvvio &finestra, const Orologio &orologio, SorgenteCasuale &casuale);
+
+} // namespace legge

@@ -1,0 +1,30 @@
+#include "app/casuale.h"
+#include "app/finestraform1.h"
+#include "app/formload.h"
+#include "ui/form1.h"
+#include "ui/messaggi.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("leggealgiorno"));
+    QApplication::setDesktopFileName(QStringLiteral("leggealgiorno"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
+
+    legge::Form1 form1;
+    legge::FinestraForm1 finestra(form1);
+    legge::OrologioDiSistema orologio;
+    legge::GeneratoreCasuale casuale;
+    try {
+        legge::Form_Load(finestra, orologio, casuale);
+    } catch (const std::exception &errore) {
+        legge::MostraMessaggio(nullptr, QMessageBox::Critical, legge::TestoErroreAvvio(errore));
+        return 1;
+    }
+    form1.Centra();
+    form1.show();
+    return app.exec();
+}

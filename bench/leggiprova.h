@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Writes a scrambled Massime.dat into `cartella` holding a law for every number (1 to
+// 366 and 500), each made of whole sentences and at least `lunghezza`
+// bytes long; false on failure.
+bool ScriviMassimeDiProva(const std::string &cartella, std::size_t lunghezza);

@@ -1,0 +1,222 @@
+#include "ui/form1.h"
+
+#include "laws/cp1252.h"
+#include "laws/errorefile.h"
+#include "laws/massime.h"
+#include "ui/messaggi.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+
+namespace legge {
+
+namespace {
+
+const QString Bitmap101 = QStringLiteral(":/sfondo.png");
+const QString Bitmap102 = QStringLiteral(":/banner.png");
+const QString Icona = QStringLiteral(":/icona.png");
+
+// Layout at creation, in twips.
+constexpr int Label1Sinistra = 120;
+constexpr int Label1Larghezza = 6015;
+constexpr int Label1Altezza = 1035;
+constexpr int Image1Alto = 3240;
+constexpr int Image1Larghezza = 6255;
+constexpr int Image1Altezza = 495;
+// What the window adds to the label's height: the menu bar, the banner and the margins
+// around it. The banner sits 50 twips under the label.
+constexpr int MargineVerticale = 1150;
+constexpr int DistanzaBanner = 50;
+
+QString Testo(const std::string &cp1252)
+{
+    return QString::fromUtf8(Cp1252InUtf8(cp1252));
+}
+
+// "[*]" in a window title is Qt's placeholder for the modified mark and would vanish;
+// doubled, it is shown as written.
+QString TitoloLetterale(QString titolo)
+{
+    return titolo.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
+} // namespace
+
+// The client area: the background picture at its own size, clipped, never stretched.
+class Form1::Area : public QWidget {
+public:
+    explicit Area(Form1 *finestra) : QWidget(finestra), m_finestra(finestra) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (m_finestra->m_sfondo.isNull())
+            return;
+        QPainter p(this);
+        p.drawPixmap(0, 0, m_finestra->m_sfondo);
+    }
+
+private:
+    Form1 *m_finestra;
+};
+
+Form1::Form1(QWidget *parent)
+    : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_cartella(QDir::currentPath().toStdString())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Una Legge al Giorno"));
+    setWindowIcon(QIcon(Icona));
+
+    auto *opzioni = menuBar()->addMenu(QStringLiteral("Opzioni"));
+    opzioni->setObjectName(QStringLiteral("Opzioni"));
+    // The height rule counts the menu bar as part of the window, so it must stay here
+    // rather than move to a desktop-wide menu.
+    menuBar()->setNativeMenuBar(false);
+    const QString voci[] = {QStringLiteral("Una Legge al Giorno"), QStringLiteral("Legge Casuale")};
+    for (int i = 0; i < 2; ++i) {
+        QAction *voce = opzioni->addAction(voci[i]);
+        voce->setCheckable(true);
+        connect(voce, &QAction::triggered, this, [this, i] { Casuale_Click(i + 1); });
+        m_casuale[std::size_t(i)] = voce;
+    }
+    // The note is text, not a separator line, and cannot be chosen.
+    for (const char *nota : {"-------------------------", "Le modifiche avranno",
+                             "effetto alla prossima", "esecuzione."}) {
+        opzioni->addAction(QString::fromLatin1(nota))->setEnabled(false);
+    }
+    mostraModo();
+
+    m_area = new Area(this);
+    setCentralWidget(m_area);
+
+    m_label1 = new QLabel(m_area);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setTextFormat(Qt::PlainText);
+    m_label1->setWordWrap(true);
+    m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_label1->setGeometry(Pixel(Label1Sinistra), 0, Pixel(Label1Larghezza), Pixel(Label1Altezza));
+
+    m_image1 = new QLabel(m_area);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setScaledContents(true);
+    m_image1->setGeometry(0, Pixel(Image1Alto), Pixel(Image1Larghezza), Pixel(Image1Altezza));
+
+    setFixedSize(LarghezzaArea, menuBar()->sizeHint().height() + AltezzaArea);
+    layout()->activate();
+
+    auto *esci = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esci, &QShortcut::activated, this, &QWidget::close);
+    auto *copia = new QShortcut(QKeySequence::Copy, this);
+    connect(copia, &QShortcut::activated, this, &Form1::copia);
+}
+
+void Form1::RendiInPrimoPiano()
+{
+    const QRect geometria = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setGeometry(geometria);
+}
+
+void Form1::ImpostaModo(Modo modo)
+{
+    m_modo = modo;
+    mostraModo();
+}
+
+void Form1::mostraModo()
+{
+    m_casuale[0]->setChecked(m_modo == ModoGiorno);
+    m_casuale[1]->setChecked(m_modo == ModoCasuale);
+}
+
+void Form1::MostraLegge()
+{
+    m_sfondo = QPixmap(Bitmap101);
+    m_image1->setPixmap(QPixmap(Bitmap102));
+    m_area->update();
+
+    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, NumeroGiorno.value());
+    if (!legge.trovata)
+        return;
+
+    m_titolo = legge.titolo ? Testo(*legge.titolo) : QString();
+    if (legge.titolo)
+        setWindowTitle(QStringLiteral("  ") + TitoloLetterale(m_titolo));
+    m_testo = Testo(legge.corpo);
+    m_label1->setText(m_testo);
+    m_label1->resize(m_label1->width(), m_label1->heightForWidth(m_label1->width()));
+
+    setAccessibleName(m_titolo);
+    setAccessibleDescription(m_testo);
+    m_label1->setAccessibleName(m_titolo);
+    m_label1->setAccessibleDescription(m_testo);
+
+    const int altezzaLabel = m_label1->height();
+    setFixedHeight(altezzaLabel + Pixel(MargineVerticale));
+    layout()->activate();
+    m_image1->move(m_image1->x(), altezzaLabel + Pixel(DistanzaBanner));
+}
+
+void Form1::Casuale_Click(int indice)
+{
+    const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
+    if (scelto != m_modo) {
+        // A failed write leaves the stored mode as it was, so the marks must too: the
+        // user can try again once the cause is fixed.
+        try {
+            ScriviModo(m_cartella / NomeFileOpzioni, scelto);
+            m_modo = scelto;
+        } catch (const std::exception &errore) {
+            avvisa(QStringLiteral("Impossibile salvare la modalità scelta; resta quella di "
+                                  "prima.\n\n") +
+                   DescriviErrore(errore));
+        }
+    }
+    // Qt has already toggled the item that was clicked.
+    mostraModo();
+}
+
+void Form1::avvisa(const QString &testo)
+{
+    MostraMessaggio(this, QMessageBox::Warning, testo);
+}
+
+void Form1::Centra()
+{
+    const QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!schermo)
+        return;
+    QRect riquadro = frameGeometry();
+    riquadro.moveCenter(schermo->availableGeometry().center());
+    move(riquadro.topLeft());
+}
+
+void Form1::copia()
+{
+    if (m_titolo.isEmpty() && m_testo.isEmpty())
+        return;
+    // The body starts with the line break that ended the title.
+    QGuiApplication::clipboard()->setText(m_titolo + m_testo);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    // A tool window does not count as the last window when Qt decides whether to quit.
+    if (event->isAccepted())
+        QCoreApplication::quit();
+}
+
+} // namespace legge

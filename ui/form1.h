@@ -1,0 +1,83 @@
+#pragma once
+
+#include "settings/modo.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+
+#include <array>
+#include <filesystem>
+#include <optional>
+
+class QAction;
+class QLabel;
+
+namespace legge {
+
+// Lengths in the window's layout are kept in twips, 15 to a device-independent pixel.
+constexpr int Pixel(int twip)
+{
+    return (twip + 7) / 15;
+}
+
+// The program's only window: the law's text over a background picture, a banner below
+// it, and the "Opzioni" menu with the display mode.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int LarghezzaArea = 416; // client area at creation
+    static constexpr int AltezzaArea = 247;
+
+    explicit Form1(QWidget *parent = nullptr);
+
+    // Where Option.dat and Massime.dat are looked up: the current directory when the
+    // window was created.
+    const std::filesystem::path &cartella() const { return m_cartella; }
+
+    // Keeps the window above all others without moving or resizing it. Takes effect
+    // when the window is next shown.
+    void RendiInPrimoPiano();
+
+    Modo modo() const { return m_modo; }
+    void ImpostaModo(Modo modo);
+
+    std::optional<int> NumeroGiorno;
+
+    // Puts law NumeroGiorno on screen and fits the window's height to it. Throws
+    // legge::ErroreFile when the law file cannot be read; the window is then unchanged
+    // apart from its pictures.
+    void MostraLegge();
+
+    // Stores the mode of menu item `indice` (1 or 2) for the next start.
+    void Casuale_Click(int indice);
+
+    void Centra();
+
+    QAction *voceModo(int indice) const { return m_casuale.at(std::size_t(indice - 1)); }
+    const QPixmap &sfondo() const { return m_sfondo; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    // Tells the user that the mode could not be stored; a seam for the tests.
+    virtual void avvisa(const QString &testo);
+
+private:
+    class Area;
+
+    void mostraModo();
+    void copia();
+
+    std::filesystem::path m_cartella;
+    Modo m_modo = ModoGiorno;
+    std::array<QAction *, 2> m_casuale{};
+    QPixmap m_sfondo;
+    Area *m_area = nullptr;
+    QLabel *m_label1 = nullptr;
+    QLabel *m_image1 = nullptr;
+    QString m_titolo; // as shown, for the clipboard
+    QString m_testo;
+};
+
+} // namespace legge
