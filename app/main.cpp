@@ -11,7 +11,9 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("leggealgiorno"));
-    QApplication::setDesktopFileName(QStringLiteral("leggealgiorno"));
+    // Must match the installed desktop entry, so that the desktop pairs the window with its
+    // menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.leggealgiorno.LeggeAlGiorno"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
 
     legge::Form1 form1;
