@@ -51,8 +51,9 @@ campo() { dpkg-deb -f "$deb" "$1"; }
 [[ $(campo Version) == 1.0.0 ]] || fallisce "versione: $(campo Version)"
 [[ $(campo Architecture) == "$(dpkg --print-architecture)" ]] || fallisce "architettura: $(campo Architecture)"
 [[ $(campo Maintainer) == *@* ]] || fallisce "manutentore: $(campo Maintainer)"
+dipendenze=$(campo Depends | tr ',' '\n' | awk '{ print $1 }')
 for libreria in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
-    [[ $(campo Depends) =~ (^|, )$libreria( |,|$) ]] || fallisce "dipendenza mancante: $libreria in '$(campo Depends)'"
+    grep -qxF "$libreria" <<<"$dipendenze" || fallisce "dipendenza mancante: $libreria in '$(campo Depends)'"
 done
 [[ $(campo Description) == *"massima"* ]] || fallisce "descrizione: $(campo Description)"
 
