@@ -130,11 +130,6 @@ Esito TestRobustezza::esegui(const QStringList &argomenti, bool comeNobody, int 
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (comeNobody) {
-        // LeakSanitizer needs to ptrace its own threads, which an unprivileged user may
-        // not do in a container; the same code is leak-checked when run as root.
-        auto ambiente = QProcessEnvironment::systemEnvironment();
-        ambiente.insert("ASAN_OPTIONS", "detect_leaks=0");
-        p.setProcessEnvironment(ambiente);
         p.start("setpriv",
                 QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", m_aiuto} +
                     argomenti);
