@@ -50,6 +50,12 @@ private:
     int m_fd;
 };
 
+// Neither a separator nor a CR: the byte goes into the record as it is.
+bool semplice(char byte)
+{
+    return byte != SeparatoreCodificato && byte != CrCodificato;
+}
+
 // Appends the unscrambled bytes of [inizio, fine) to `testo`, leaving out CRs.
 void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
 {
@@ -108,6 +114,12 @@ void InvertiByte(char *dati, std::size_t lunghezza)
 
 double ValoreNumero(std::string_view campoNumero)
 {
+    // Well-formed files only ever hold three digits here, and this runs once per record.
+    const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
+    if (campoNumero.size() == 3 && cifra(campoNumero[0]) && cifra(campoNumero[1]) &&
+        cifra(campoNumero[2])) {
+        return (campoNumero[0] - '0') * 100 + (campoNumero[1] - '0') * 10 + (campoNumero[2] - '0');
+    }
     std::array<char, 3> cifre{};
     std::size_t n = 0;
     for (const char c : campoNumero.substr(0, 3)) {
@@ -208,6 +220,14 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
             }
             // The number field is at most three characters: read them one by one, then
             // jump to the next separator in one go.
+            if (!campoCompleto && lunghezzaCampo == 0 && fine - p >= 3 && semplice(p[0]) &&
+                semplice(p[1]) && semplice(p[2])) {
+                for (std::size_t i = 0; i < 3; ++i)
+                    campo[i] = static_cast<char>(p[i] ^ Inversione);
+                lunghezzaCampo = 3;
+                p += 3;
+                decidi();
+            }
             while (!campoCompleto && p < fine && *p != SeparatoreCodificato) {
                 if (*p != CrCodificato)
                     campo[lunghezzaCampo++] = static_cast<char>(*p ^ Inversione);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace massime {
+
+// Exit statuses, shared by every command.
+inline constexpr int Riuscito = 0;
+inline constexpr int NonTrovatoOProblemi = 1;
+inline constexpr int ErroreUsoOFile = 2;
+
+struct Argomenti {
+    std::vector<std::string> posizionali;
+    bool json = false;
+    bool grezzo = false;
+    std::optional<std::string> uscita; // -o
+};
+
+// Each command returns the exit status; file errors surface as legge::ErroreFile, wrong
+// arguments as ErroreUso.
+struct ErroreUso {
+    std::string messaggio;
+};
+
+int ComandoNumero(const Argomenti &argomenti);
+int ComandoMostra(const Argomenti &argomenti);
+int ComandoDecodifica(const Argomenti &argomenti);
+int ComandoCodifica(const Argomenti &argomenti);
+int ComandoVerifica(const Argomenti &argomenti);
+int ComandoStatistiche(const Argomenti &argomenti);
+
+} // namespace massime

@@ -1,0 +1,43 @@
+#include "tools/json.h"
+
+#include <cstdio>
+
+namespace massime {
+
+std::string StringaJson(std::string_view utf8)
+{
+    std::string uscita;
+    uscita.reserve(utf8.size() + 2);
+    uscita += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            uscita += "\\\"";
+            break;
+        case '\\':
+            uscita += "\\\\";
+            break;
+        case '\n':
+            uscita += "\\n";
+            break;
+        case '\r':
+            uscita += "\\r";
+            break;
+        case '\t':
+            uscita += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                char codice[8];
+                std::snprintf(codice, sizeof codice, "\\u%04x", static_cast<unsigned char>(c));
+                uscita += codice;
+            } else {
+                uscita += c;
+            }
+        }
+    }
+    uscita += '"';
+    return uscita;
+}
+
+} // namespace massime

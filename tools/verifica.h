@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace massime {
+
+// What can be wrong in a law file, seen from the reader who wrote it: a law the window
+// will never show, or will show differently from how it was written.
+enum class TipoProblema {
+    NumeroRipetuto,
+    NumeroMancante,
+    NumeroFuoriIntervallo,
+    CampoNumero,
+    SenzaTitolo,
+    TitoloSenzaMaiuscola,
+    CorpoVuoto,
+    TestoDopoUltimaBarra,
+    ByteIndefinito,
+};
+
+struct Problema {
+    TipoProblema tipo;
+    std::optional<std::size_t> record;      // 1 for the first record; none outside records
+    std::optional<std::uint64_t> posizione; // byte offset in the file
+    std::optional<std::string> numero;      // the record's number field, in UTF-8
+    std::string messaggio;                  // in Italian, for people
+};
+
+struct EsitoVerifica {
+    std::size_t record = 0;
+    std::vector<Problema> problemi; // in file order; missing numbers last
+};
+
+// Throws legge::ErroreFile when the file cannot be read.
+EsitoVerifica VerificaMassime(const std::filesystem::path &file);
+
+// Stable names of the kinds, for machine-readable output.
+const char *NomeTipo(TipoProblema tipo);
+
+} // namespace massime
