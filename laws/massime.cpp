@@ -1,6 +1,7 @@
 #include "laws/massime.h"
 
 #include "laws/errorefile.h"
+#include "laws/filedati.h"
 
 #include <array>
 #include <cerrno>
@@ -70,12 +71,11 @@ void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
 
 int apri(const std::filesystem::path &file, SeManca seManca)
 {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0 || errno != ENOENT || seManca == SeManca::Errore) {
-        if (fd < 0)
-            throw ErroreFile::daErrno(file, errno);
+    int fd = ApriFileDati(file);
+    if (fd >= 0)
         return fd;
-    }
+    if (seManca == SeManca::Errore)
+        throw ErroreFile::daErrno(file, ENOENT);
     fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST)
         throw ErroreFile::daErrno(file, errno);

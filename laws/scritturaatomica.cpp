@@ -2,6 +2,7 @@
 
 #include "laws/errorefile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -38,24 +39,75 @@ mode_t permessiPerNuovoFile(const std::filesystem::path &percorso)
     return 0666 & ~maschera;
 }
 
+bool scriviTuttoDa(int fd, std::string_view dati, off_t posizione)
+{
+    while (!dati.empty()) {
+        const ssize_t n = ::pwrite(fd, dati.data(), dati.size(), posizione);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        dati.remove_prefix(static_cast<std::size_t>(n));
+        posizione += n;
+    }
+    return true;
+}
+
+// The bytes that the new content is about to overwrite, so that a failure part-way can
+// put them back. Without read permission there is nothing to keep.
+std::string daSalvare(int fd, std::size_t quanti)
+{
+    std::string vecchio(quanti, '\0');
+    std::size_t letti = 0;
+    while (letti < quanti) {
+        const ssize_t n =
+            ::pread(fd, vecchio.data() + letti, quanti - letti, static_cast<off_t>(letti));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        letti += static_cast<std::size_t>(n);
+    }
+    vecchio.resize(letti);
+    return vecchio;
+}
+
 void scriviSulPosto(const std::filesystem::path &percorso, std::string_view contenuto,
                     int erroreTemporaneo)
 {
-    const int fd = ::open(percorso.c_str(), O_WRONLY | O_CLOEXEC);
+    int fd = ::open(percorso.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(percorso.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         // The file does not exist either: the directory's refusal is the real cause.
         throw ErroreFile::daErrno(percorso, errno == ENOENT ? erroreTemporaneo : errno);
     }
-    // Overwrite first and cut the tail afterwards, so that a failure part-way through
-    // leaves as much of the old content as possible.
-    bool ok = scriviTutto(fd, contenuto) &&
-              ::ftruncate(fd, static_cast<off_t>(contenuto.size())) == 0 && ::fsync(fd) == 0;
-    const int errore = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int errore = errno;
+        ::close(fd);
+        throw ErroreFile::daErrno(percorso, errore);
     }
-    if (!ok)
-        throw ErroreFile::daErrno(percorso, errore ? errore : errno);
+    // A small file is kept whole, so that even a failure after cutting its tail can be undone.
+    const auto dimensione = static_cast<std::size_t>(st.st_size);
+    const std::string vecchio = daSalvare(
+        fd, dimensione <= 64 * 1024 ? dimensione : std::min(contenuto.size(), dimensione));
+
+    // Overwrite first and cut the tail afterwards: overwriting bytes that exist needs no
+    // new space on the disk, and on failure the old bytes go back where they were.
+    int errore = 0;
+    if (!scriviTuttoDa(fd, contenuto, 0) ||
+        ::ftruncate(fd, static_cast<off_t>(contenuto.size())) != 0 || ::fsync(fd) != 0)
+        errore = errno;
+    if (errore != 0) {
+        if (::ftruncate(fd, st.st_size) == 0 && scriviTuttoDa(fd, vecchio, 0))
+            ::fsync(fd);
+    }
+    if (::close(fd) != 0 && errore == 0)
+        errore = errno;
+    if (errore != 0)
+        throw ErroreFile::daErrno(percorso, errore);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "settings/modo.h"
 
 #include "laws/errorefile.h"
+#include "laws/filedati.h"
 #include "laws/scritturaatomica.h"
 
 #include <array>
@@ -27,9 +28,9 @@ std::string_view segnoDi(Modo modo)
 
 std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ApriFileDati(file);
     if (fd < 0)
-        throw ErroreFile::daErrno(file, errno);
+        throw ErroreFile::daErrno(file, ENOENT);
 
     // A line longer than the longest marker cannot match, so one byte past it is all
     // that needs reading, however large the file is.

@@ -1,0 +1,88 @@
+// Runs one core operation in a process of its own, so that the tests can give it what
+// a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
+// Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
+#include "laws/errorefile.h"
+#include "laws/massime.h"
+#include "settings/modo.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/resource.h>
+
+using namespace legge;
+
+namespace {
+
+int uso()
+{
+    std::fputs("uso: aiuto [--limite-file BYTE] leggi-modo FILE\n"
+               "                              scrivi-modo FILE giorno|casuale\n"
+               "                              cerca FILE NUMERO crea|errore\n"
+               "                              alterna FILE\n",
+               stderr);
+    return 2;
+}
+
+Modo modoDa(const std::string &nome)
+{
+    return nome == "casuale" ? ModoCasuale : ModoGiorno;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int i = 1;
+    if (i + 1 < argc && std::strcmp(argv[i], "--limite-file") == 0) {
+        // What a full disk does to a write, and root cannot override it.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limite = std::strtoull(argv[i + 1], nullptr, 10);
+        const rlimit r{limite, limite};
+        if (setrlimit(RLIMIT_FSIZE, &r) != 0) {
+            std::perror("setrlimit");
+            return 2;
+        }
+        i += 2;
+    }
+    if (argc - i < 2)
+        return uso();
+    const std::string comando = argv[i];
+    const std::string file = argv[i + 1];
+
+    try {
+        if (comando == "leggi-modo" && argc - i == 2) {
+            const auto modo = LeggiModo(file);
+            std::puts(!modo ? "nessuno" : *modo == ModoCasuale ? "casuale" : "giorno");
+        } else if (comando == "scrivi-modo" && argc - i == 3) {
+            ScriviModo(file, modoDa(argv[i + 2]));
+            std::puts("scritto");
+        } else if (comando == "cerca" && argc - i == 4) {
+            const Legge legge =
+                CercaLegge(file, std::atoi(argv[i + 2]),
+                           std::strcmp(argv[i + 3], "crea") == 0 ? SeManca::Crea : SeManca::Errore);
+            if (legge.trovata)
+                std::printf("trovata\t%s\n", legge.titolo.value_or("").c_str());
+            else
+                std::puts("non trovata");
+        } else if (comando == "alterna" && argc - i == 2) {
+            // Rewrites the file for ever, so that it can be killed at any point of a write.
+            for (bool pronto = false;; pronto = true) {
+                ScriviModo(file, ModoCasuale);
+                ScriviModo(file, ModoGiorno);
+                if (!pronto) {
+                    std::puts("pronto");
+                    std::fflush(stdout);
+                }
+            }
+        } else {
+            return uso();
+        }
+    } catch (const ErroreFile &errore) {
+        std::printf("errore\t%s\t%s\n", errore.percorso().c_str(), errore.motivo().c_str());
+        return 3;
+    }
+    return 0;
+}
