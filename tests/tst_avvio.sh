@@ -138,6 +138,12 @@ esegui HOME="$casa" LEGGEALGIORNO_PROGRAMMA="$T/altro programma" \
 [[ $esito == 0 && $uscita == altro ]] || fallisce "programma sostitutivo non avviato"
 cmp -s "$T/altra raccolta.dat" "$casa/.local/share/leggealgiorno/Massime.dat" || fallisce "raccolta sbagliata"
 
+caso=variabili_di_prova_relative
+pushd "$T" >/dev/null || exit 1
+esegui HOME="$casa" LEGGEALGIORNO_PROGRAMMA="altro programma" "$avvio"
+popd >/dev/null || exit 1
+[[ $esito == 0 && $uscita == altro ]] || fallisce "programma con percorso relativo non avviato"
+
 caso=programma_mancante
 esegui HOME="$casa" LEGGEALGIORNO_PROGRAMMA="$T/non c'è" "$avvio"
 [[ $esito == 1 && $errori == *"«$T/non c'è»"* ]] || fallisce "atteso un errore sul programma"
