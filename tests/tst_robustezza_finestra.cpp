@@ -27,6 +27,7 @@ namespace {
 const QString Manca = QStringLiteral("<manca>");
 const QString Cartella = QStringLiteral("<cartella>");
 const QString Binario = QStringLiteral("<binario>");
+const QString Fifo = QStringLiteral("<fifo>");
 
 QByteArray ba(std::string_view s)
 {
@@ -108,7 +109,8 @@ struct Avvio {
     QString diagnostica;
 };
 
-// Writes `contenuto` as the file `nome`: Manca leaves it out, Cartella makes a directory.
+// Writes `contenuto` as the file `nome`: Manca leaves it out, Cartella makes a directory,
+// Fifo a named pipe with no writer.
 bool prepara(const QString &cartella, const QString &nome, const QString &contenuto,
              const QByteArray &dati)
 {
@@ -117,6 +119,8 @@ bool prepara(const QString &cartella, const QString &nome, const QString &conten
         return true;
     if (contenuto == Cartella)
         return QDir(cartella).mkdir(nome) && scrivi(percorso + "/dentro", "resta");
+    if (contenuto == Fifo)
+        return ::mkfifo(QFile::encodeName(percorso).constData(), 0644) == 0;
     return scrivi(percorso, dati);
 }
 
@@ -138,7 +142,7 @@ private slots:
 private:
     Avvio avvia(const QString &cartella, const QString &data, bool comeNobody = false,
                 int attesaMs = 60000);
-    static void verificaErrore(const Avvio &avvio, const QString &file, int codice);
+    static void verificaErrore(const Avvio &avvio, const QString &file, const QString &motivo);
 
     QTemporaryDir m_bin; // a copy of the helper that any user can run
     QString m_aiuto;
@@ -190,25 +194,25 @@ Avvio TestRobustezzaFinestra::avvia(const QString &cartella, const QString &data
 }
 
 // The message names the file by its full path and gives the system's reason.
-void TestRobustezzaFinestra::verificaErrore(const Avvio &avvio, const QString &file, int codice)
+void TestRobustezzaFinestra::verificaErrore(const Avvio &avvio, const QString &file,
+                                            const QString &motivo)
 {
     QCOMPARE(avvio.esito, "errore");
     QCOMPARE(avvio.codice, 1);
     QVERIFY2(avvio.testo.startsWith(Inizio), qPrintable(avvio.testo));
     QVERIFY2(avvio.testo.contains(QStringLiteral("File: ") + file + '\n'), qPrintable(avvio.testo));
-    QVERIFY2(avvio.testo.endsWith(QStringLiteral("Motivo: ") + motivo(codice)),
-             qPrintable(avvio.testo));
+    QVERIFY2(avvio.testo.endsWith(QStringLiteral("Motivo: ") + motivo), qPrintable(avvio.testo));
 }
 
 // 3 May 2023 asks for law 123, 2 August for law 214. The start-up reads the files in the
 // process's current directory; what follows it shows on screen or in the message.
 void TestRobustezzaFinestra::avvio_data()
 {
-    QTest::addColumn<QString>("opzioni"); // Manca, Cartella, Binario, or the bytes
-    QTest::addColumn<QString>("massime"); // Manca, Cartella, or the text in clear (Latin-1)
+    QTest::addColumn<QString>("opzioni"); // Manca, Cartella, Fifo, Binario, or the bytes
+    QTest::addColumn<QString>("massime"); // Manca, Cartella, Fifo, or the text in clear
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("titolo"); // shown; or the file the message names
-    QTest::addColumn<QString>("testo");  // of the label; or the reason's errno
+    QTest::addColumn<QString>("testo");  // of the label; or the reason
     QTest::addColumn<QString>("opzioniDopo");
     QTest::addColumn<QString>("massimeDopo"); // "=": unchanged
 
@@ -228,8 +232,11 @@ void TestRobustezzaFinestra::avvio_data()
         << "=";
     QTest::newRow("Option.dat 10 MB binari: lasciato com'è")
         << Binario << tutte << maggio << titoloDi(123) << testoDi(123) << Binario << "=";
-    QTest::newRow("Option.dat cartella: errore") << Cartella << tutte << maggio << "Option.dat"
-                                                 << QString::number(EISDIR) << Cartella << "=";
+    QTest::newRow("Option.dat cartella: errore")
+        << Cartella << tutte << maggio << "Option.dat" << motivo(EISDIR) << Cartella << "=";
+    // Opening a pipe with no writer would wait for ever.
+    QTest::newRow("Option.dat FIFO: sostituito")
+        << Fifo << tutte << maggio << titoloDi(123) << testoDi(123) << giorno << "=";
 
     const QString intera = "/122 Ieri\r\nieri/123 Oggi\r\noggi/124 Domani\r\ndomani/";
     QTest::newRow("Massime.dat mancante: creato vuoto")
@@ -250,8 +257,10 @@ void TestRobustezzaFinestra::avvio_data()
     QTest::newRow("legge del giorno fatta del solo numero")
         << giorno << "/123/" << maggio << TitoloIniziale << "123" << giorno << "=";
     QTest::newRow("Massime.dat cartella: ripristino, poi errore")
-        << casuale << Cartella << maggio << "Massime.dat" << QString::number(EISDIR) << giorno
-        << Cartella;
+        << casuale << Cartella << maggio << "Massime.dat" << motivo(EISDIR) << giorno << Cartella;
+    QTest::newRow("Massime.dat FIFO: ripristino, poi errore")
+        << casuale << Fifo << maggio << "Massime.dat"
+        << "non è un file regolare" << giorno << Fifo;
 
     const QString strani = "/000 Zero\r\nzero/-12 Meno\r\nmeno/-123 Meno\r\nmeno/"
                            "2147483648 Grande\r\ngrande/99999999999999999999 Enorme\r\nx/";
@@ -289,7 +298,7 @@ void TestRobustezzaFinestra::avvio()
     const Avvio avvio = avvia(dir.path(), data);
     QVERIFY2(avvio.codice >= 0, qPrintable(avvio.diagnostica));
     if (titolo.endsWith(".dat")) {
-        verificaErrore(avvio, dir.filePath(titolo), testo.toInt());
+        verificaErrore(avvio, dir.filePath(titolo), testo);
     } else {
         QCOMPARE(avvio.esito, "mostrata");
         QCOMPARE(avvio.codice, 0);
@@ -304,6 +313,8 @@ void TestRobustezzaFinestra::avvio()
         const QString percorso = dir.filePath(nome);
         if (dopo == Cartella)
             QCOMPARE(voci(percorso), QStringList{"dentro"});
+        else if (dopo == Fifo)
+            QCOMPARE(QFileInfo(percorso).isFile(), false);
         else if (dopo == "=")
             QCOMPARE(leggi(percorso), prima);
         else if (dopo == Binario)
@@ -424,7 +435,7 @@ void TestRobustezzaFinestra::utenteSenzaPermessi()
         QCOMPARE(avvio.titolo, titoloDi(avvio.numero));
         QCOMPARE(avvio.testo, testoDi(avvio.numero));
     } else {
-        verificaErrore(avvio, dir.filePath(errore), EACCES);
+        verificaErrore(avvio, dir.filePath(errore), motivo(EACCES));
     }
     QCOMPARE(voci(dir.path()), prima);
     QCOMPARE(leggi(fileOpzioni), opzioniDopo);
