@@ -1,6 +1,5 @@
+#include "app/avvia.h"
 #include "app/casuale.h"
-#include "app/finestraform1.h"
-#include "app/formload.h"
 #include "ui/form1.h"
 #include "ui/messaggi.h"
 
@@ -17,13 +16,10 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
 
     legge::Form1 form1;
-    legge::FinestraForm1 finestra(form1);
     legge::OrologioDiSistema orologio;
     legge::GeneratoreCasuale casuale;
-    try {
-        legge::Form_Load(finestra, orologio, casuale);
-    } catch (const std::exception &errore) {
-        legge::MostraMessaggio(nullptr, QMessageBox::Critical, legge::TestoErroreAvvio(errore));
+    if (const auto errore = legge::Avvia(form1, orologio, casuale)) {
+        legge::MostraMessaggio(nullptr, QMessageBox::Critical, *errore);
         return 1;
     }
     form1.Centra();

@@ -14,10 +14,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace legge;
 
@@ -89,6 +94,7 @@ private slots:
     void fileLeggiIlleggibile();
     void altezzaSegueIlTesto();
     void avvioCompleto();
+    void cartellaNonUtf8();
     void chiusuraTerminaIlCiclo();
     void tastiera();
     void messaggioErrore();
@@ -356,6 +362,37 @@ void TestForm1::avvioCompleto()
     QCOMPARE(contenuto(m_dir->filePath("Option.dat")), segno(SegnoGiorno));
     QCOMPARE(contenuto(m_dir->filePath("Massime.dat")), QByteArray());
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
+}
+
+// A directory name is bytes, and need not be UTF-8 (a Latin-1 name from an old disk or
+// archive): the files are still looked up, and written, in that very directory.
+void TestForm1::cartellaNonUtf8()
+{
+    const std::filesystem::path cartella =
+        (QFile::encodeName(m_dir->path()) + "/citt\xE0").toStdString();
+    QVERIFY(::mkdir(cartella.c_str(), 0755) == 0);
+    // QTemporaryDir could not name it to remove it.
+    const auto rimuovi = qScopeGuard([&] {
+        QDir::setCurrent(m_prima);
+        std::filesystem::remove_all(cartella);
+    });
+    QVERIFY(::chdir(cartella.c_str()) == 0);
+    QByteArray legge = "/001 Prova\r\nTesto./";
+    InvertiByte(legge.data(), std::size_t(legge.size()));
+    std::ofstream(cartella / "Massime.dat", std::ios::binary) << legge.toStdString();
+
+    {
+        Form1DiProva f;
+        QCOMPARE(f.cartella(), cartella);
+        f.NumeroGiorno = 1;
+        f.MostraLegge();
+        QCOMPARE(f.windowTitle(), QStringLiteral("  Prova"));
+        f.Casuale_Click(2);
+        QCOMPARE(f.avvisi, QStringList());
+    }
+    std::string opzioni;
+    std::getline(std::ifstream(cartella / "Option.dat", std::ios::binary), opzioni);
+    QCOMPARE(QByteArray::fromStdString(opzioni), segno(SegnoCasuale).chopped(1));
 }
 
 void TestForm1::chiusuraTerminaIlCiclo()

@@ -9,7 +9,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
@@ -18,6 +17,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+
+#include <system_error>
 
 namespace legge {
 
@@ -51,6 +52,16 @@ QString TitoloLetterale(QString titolo)
     return titolo.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
+// The current directory's own bytes: QDir would turn a name that is not UTF-8 into
+// another one. When it cannot be told (it was removed), the files are looked up relative
+// to it all the same.
+std::filesystem::path CartellaCorrente()
+{
+    std::error_code errore;
+    auto cartella = std::filesystem::current_path(errore);
+    return errore ? std::filesystem::path() : cartella;
+}
+
 } // namespace
 
 // The client area: the background picture at its own size, clipped, never stretched.
@@ -73,7 +84,7 @@ private:
 
 Form1::Form1(QWidget *parent)
     : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_cartella(QDir::currentPath().toStdString())
+      m_cartella(CartellaCorrente())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Una Legge al Giorno"));
