@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +97,7 @@ private slots:
     void avvioCompleto();
     void cartellaNonUtf8();
     void chiusuraTerminaIlCiclo();
+    void mostrataSenzaX11();
     void tastiera();
     void messaggioErrore();
 
@@ -406,6 +408,20 @@ void TestForm1::chiusuraTerminaIlCiclo()
     QTimer::singleShot(5000, &f, [] { QCoreApplication::exit(99); });
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(!f.isVisible());
+}
+
+// The task-bar state is X11's alone; elsewhere showing the window must stay silent, apart
+// from the offscreen plugin's own notices about what it cannot do.
+void TestForm1::mostrataSenzaX11()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
+    Form1 f;
+    f.RendiInPrimoPiano();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.hide();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
 }
 
 void TestForm1::tastiera()

@@ -3,6 +3,7 @@
 #include "laws/cp1252.h"
 #include "laws/errorefile.h"
 #include "laws/massime.h"
+#include "ui/fuoridallabarra.h"
 #include "ui/messaggi.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
 
 #include <system_error>
 
@@ -220,6 +222,15 @@ void Form1::copia()
         return;
     // The body starts with the line break that ended the title.
     QGuiApplication::clipboard()->setText(m_titolo + m_testo);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Qt::Tool alone leaves the window in some task bars. Qt sends this before it maps the
+    // window, while the window's state is still the program's to set.
+    if (!event->spontaneous())
+        TieniFuoriDallaBarra(windowHandle());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -60,6 +60,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     // Tells the user that the mode could not be stored; a seam for the tests.
     virtual void avvisa(const QString &testo);
 
