@@ -1,7 +1,8 @@
 // Takes the picture of the window shown in the README: the program started in a
-// temporary directory holding a sample law for every day.
+// temporary directory holding a sample law for every day. scripts/screenshot runs it on
+// Xvfb with a window manager, whose title bar is where the law's title shows.
 //
-//   xvfb-run -a -s '-screen 0 640x480x24' build/bench/cattura docs/screenshot.png
+//   build/bench/cattura docs/screenshot.png
 
 // Qt first: Xlib defines macros (Status, CursorShape) that clash with Qt's headers.
 #include <QImage>
