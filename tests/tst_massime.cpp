@@ -1,5 +1,6 @@
 #include "laws/errorefile.h"
 #include "laws/massime.h"
+#include "utilita.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,14 +8,9 @@
 #include <QTest>
 
 using namespace legge;
+using namespace prova;
 
 namespace {
-
-QByteArray codifica(QByteArray testo)
-{
-    InvertiByte(testo.data(), std::size_t(testo.size()));
-    return testo;
-}
 
 QString scriviMassime(const QTemporaryDir &dir, const QByteArray &testo)
 {
@@ -23,11 +19,6 @@ QString scriviMassime(const QTemporaryDir &dir, const QByteArray &testo)
     if (!f.open(QIODevice::WriteOnly) || f.write(codifica(testo)) != testo.size())
         return {};
     return percorso;
-}
-
-QByteArray ba(const std::string &s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
 }
 
 // Collects every record, to check what the scan hands over.

@@ -1,5 +1,6 @@
 #include "laws/errorefile.h"
 #include "settings/modo.h"
+#include "utilita.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,29 +13,9 @@
 #include <unistd.h>
 
 using namespace legge;
+using namespace prova;
 
 Q_DECLARE_METATYPE(std::optional<Modo>)
-
-namespace {
-
-QByteArray contenuto(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool scrivi(const QString &percorso, const QByteArray &dati)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
-}
-
-QByteArray segno(std::string_view s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-} // namespace
 
 class TestModo : public QObject {
     Q_OBJECT
@@ -76,9 +57,9 @@ void TestModo::lettura()
     QFETCH(std::optional<Modo>, atteso);
     const QString percorso = QFINDTESTDATA("data/opzioni/" + fixture);
     QVERIFY(!percorso.isEmpty());
-    const QByteArray prima = contenuto(percorso);
+    const QByteArray prima = leggi(percorso);
     QCOMPARE(LeggiModo(percorso.toStdString()), atteso);
-    QCOMPARE(contenuto(percorso), prima);
+    QCOMPARE(leggi(percorso), prima);
 }
 
 void TestModo::letturaFallita_data()
@@ -114,10 +95,10 @@ void TestModo::scrittura_data()
     QTest::addColumn<Modo>("modo");
     QTest::addColumn<QByteArray>("atteso");
     QTest::addColumn<bool>("esistente");
-    QTest::newRow("giorno, nuovo") << ModoGiorno << segno(SegnoGiorno) + "\r\n" << false;
-    QTest::newRow("casuale, nuovo") << ModoCasuale << segno(SegnoCasuale) + "\r\n" << false;
-    QTest::newRow("giorno su lungo") << ModoGiorno << segno(SegnoGiorno) + "\r\n" << true;
-    QTest::newRow("casuale su lungo") << ModoCasuale << segno(SegnoCasuale) + "\r\n" << true;
+    QTest::newRow("giorno, nuovo") << ModoGiorno << ba(SegnoGiorno) + "\r\n" << false;
+    QTest::newRow("casuale, nuovo") << ModoCasuale << ba(SegnoCasuale) + "\r\n" << false;
+    QTest::newRow("giorno su lungo") << ModoGiorno << ba(SegnoGiorno) + "\r\n" << true;
+    QTest::newRow("casuale su lungo") << ModoCasuale << ba(SegnoCasuale) + "\r\n" << true;
 }
 
 void TestModo::scrittura()
@@ -131,7 +112,7 @@ void TestModo::scrittura()
         QVERIFY(scrivi(percorso, QByteArray(4096, 'x')));
 
     ScriviModo(percorso.toStdString(), modo);
-    QCOMPARE(contenuto(percorso), atteso);
+    QCOMPARE(leggi(percorso), atteso);
     QCOMPARE(LeggiModo(percorso.toStdString()), std::optional(modo));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"Option.dat"});
@@ -154,7 +135,7 @@ void TestModo::discoPienoLasciaIlVecchioFile()
 {
     QTemporaryDir dir;
     const QString percorso = dir.filePath("Option.dat");
-    const QByteArray vecchio = segno(SegnoGiorno) + "\r\nseconda riga\r\n";
+    const QByteArray vecchio = ba(SegnoGiorno) + "\r\nseconda riga\r\n";
     QVERIFY(scrivi(percorso, vecchio));
 
     const pid_t figlio = fork();
@@ -174,7 +155,7 @@ void TestModo::discoPienoLasciaIlVecchioFile()
     QCOMPARE(waitpid(figlio, &stato, 0), figlio);
     QVERIFY(WIFEXITED(stato));
     QCOMPARE(WEXITSTATUS(stato), 0); // the failure reached the caller
-    QCOMPARE(contenuto(percorso), vecchio);
+    QCOMPARE(leggi(percorso), vecchio);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"Option.dat"});
 }

@@ -3,6 +3,7 @@
 #include "laws/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
+#include "utilita.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,44 +21,11 @@
 #include <unistd.h>
 
 using namespace legge;
+using namespace prova;
 
 Q_DECLARE_METATYPE(std::optional<Modo>)
 
 namespace {
-
-QByteArray leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool scrivi(const QString &percorso, const QByteArray &dati)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
-}
-
-QByteArray codifica(QByteArray testo)
-{
-    InvertiByte(testo.data(), std::size_t(testo.size()));
-    return testo;
-}
-
-QByteArray ba(std::string_view s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-const QByteArray Giorno = ba(SegnoGiorno) + "\r\n";
-const QByteArray Casuale = ba(SegnoCasuale) + "\r\n";
-
-QStringList voci(const QString &cartella)
-{
-    auto elenco = QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                           QDir::NoDotAndDotDot);
-    elenco.sort();
-    return elenco;
-}
 
 // The hidden temporary files that the atomic write leaves only when it is killed.
 QStringList temporanei(const QString &cartella)
@@ -68,11 +36,6 @@ QStringList temporanei(const QString &cartella)
 bool creaFifo(const QString &percorso)
 {
     return ::mkfifo(QFile::encodeName(percorso).constData(), 0644) == 0;
-}
-
-bool cambiaPermessi(const QString &percorso, mode_t permessi)
-{
-    return ::chmod(QFile::encodeName(percorso).constData(), permessi) == 0;
 }
 
 struct Esito {

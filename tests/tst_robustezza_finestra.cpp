@@ -5,6 +5,7 @@
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
+#include "utilita.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 using namespace legge;
+using namespace prova;
 
 namespace {
 
@@ -28,45 +30,6 @@ const QString Manca = QStringLiteral("<manca>");
 const QString Cartella = QStringLiteral("<cartella>");
 const QString Binario = QStringLiteral("<binario>");
 const QString Fifo = QStringLiteral("<fifo>");
-
-QByteArray ba(std::string_view s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-const QByteArray Giorno = ba(SegnoGiorno) + "\r\n";
-const QByteArray Casuale = ba(SegnoCasuale) + "\r\n";
-
-QByteArray leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<manca>");
-}
-
-bool scrivi(const QString &percorso, const QByteArray &dati)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
-}
-
-QByteArray codifica(QByteArray testo)
-{
-    InvertiByte(testo.data(), std::size_t(testo.size()));
-    return testo;
-}
-
-bool cambiaPermessi(const QString &percorso, mode_t permessi)
-{
-    return ::chmod(QFile::encodeName(percorso).constData(), permessi) == 0;
-}
-
-QStringList voci(const QString &cartella)
-{
-    auto elenco = QDir(cartella).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                           QDir::NoDotAndDotDot);
-    elenco.sort();
-    return elenco;
-}
 
 QString motivo(int codice)
 {
@@ -316,11 +279,11 @@ void TestRobustezzaFinestra::avvio()
         else if (dopo == Fifo)
             QCOMPARE(QFileInfo(percorso).isFile(), false);
         else if (dopo == "=")
-            QCOMPARE(leggi(percorso), prima);
+            QCOMPARE(leggi(percorso, "<manca>"), prima);
         else if (dopo == Binario)
-            QCOMPARE(leggi(percorso), datiOpzioni);
+            QCOMPARE(leggi(percorso, "<manca>"), datiOpzioni);
         else
-            QCOMPARE(leggi(percorso), dopo.toLatin1());
+            QCOMPARE(leggi(percorso, "<manca>"), dopo.toLatin1());
     };
     controlla("Option.dat", opzioniDopo, datiOpzioni);
     controlla("Massime.dat", massimeDopo, datiMassime);
@@ -360,8 +323,8 @@ void TestRobustezzaFinestra::massimeCasuali100MB()
     QCOMPARE(avvio.titolo, attesa.titolo ? QStringLiteral("  ") +
                                                QString::fromStdString(Cp1252InUtf8(*attesa.titolo))
                                          : TitoloIniziale);
-    QCOMPARE(leggi(dir.filePath("Option.dat")), Giorno);
-    QCOMPARE(leggi(file), dati);
+    QCOMPARE(leggi(dir.filePath("Option.dat"), "<manca>"), Giorno);
+    QCOMPARE(leggi(file, "<manca>"), dati);
 }
 
 // Rights that root would ignore, so the start runs as nobody. `cartella` is the working
@@ -438,9 +401,9 @@ void TestRobustezzaFinestra::utenteSenzaPermessi()
         verificaErrore(avvio, dir.filePath(errore), motivo(EACCES));
     }
     QCOMPARE(voci(dir.path()), prima);
-    QCOMPARE(leggi(fileOpzioni), opzioniDopo);
+    QCOMPARE(leggi(fileOpzioni, "<manca>"), opzioniDopo);
     if (massime)
-        QCOMPARE(leggi(fileMassime), leggi123);
+        QCOMPARE(leggi(fileMassime, "<manca>"), leggi123);
 }
 
 // The program itself, as a user starts it for the first time: it must come up and stay up
@@ -467,8 +430,8 @@ void TestRobustezzaFinestra::programmaVero()
     QVERIFY2(inVita, qPrintable(QStringLiteral("terminato con %1: %2")
                                     .arg(p.exitCode())
                                     .arg(QString::fromLocal8Bit(p.readAllStandardError()))));
-    QCOMPARE(leggi(opzioni), Giorno);
-    QCOMPARE(leggi(massime), QByteArray());
+    QCOMPARE(leggi(opzioni, "<manca>"), Giorno);
+    QCOMPARE(leggi(massime, "<manca>"), QByteArray());
     QCOMPARE(voci(dir.path()), (QStringList{"Massime.dat", "Option.dat"}));
 }
 
