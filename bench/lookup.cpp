@@ -63,6 +63,15 @@ double secondi(std::chrono::steady_clock::time_point inizio)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
 }
 
+void stampa(const char *nome, std::uint64_t byte, std::vector<double> tempi, long piccoKiB)
+{
+    std::sort(tempi.begin(), tempi.end());
+    const double mediana = tempi[tempi.size() / 2];
+    std::printf("%-24s mediana %7.1f ms  %6.2f GB/s  (migliore %6.2f GB/s)  picco %6.1f MiB\n",
+                nome, mediana * 1e3, double(byte) / mediana / 1e9, double(byte) / tempi[0] / 1e9,
+                double(piccoKiB) / 1024.0);
+}
+
 // Runs `lavoro` in a child process and returns its best time and its peak resident memory.
 template <typename F> void misura(const char *nome, std::uint64_t byte, F lavoro)
 {
@@ -99,11 +108,7 @@ template <typename F> void misura(const char *nome, std::uint64_t byte, F lavoro
         tempi.push_back(t);
         piccoKiB = std::max(piccoKiB, uso.ru_maxrss);
     }
-    std::sort(tempi.begin(), tempi.end());
-    const double mediana = tempi[tempi.size() / 2];
-    std::printf("%-24s mediana %7.1f ms  %6.2f GB/s  (migliore %6.2f GB/s)  picco %6.1f MiB\n",
-                nome, mediana * 1e3, double(byte) / mediana / 1e9, double(byte) / tempi[0] / 1e9,
-                double(piccoKiB) / 1024.0);
+    stampa(nome, byte, tempi, piccoKiB);
 }
 
 // Times a whole run of `massime mostra 500 FILE`, from fork to exit, as a user would see it.
@@ -131,11 +136,7 @@ void misuraStrumento(const std::filesystem::path &file, std::uint64_t byte)
         tempi.push_back(t);
         piccoKiB = std::max(piccoKiB, uso.ru_maxrss);
     }
-    std::sort(tempi.begin(), tempi.end());
-    const double mediana = tempi[tempi.size() / 2];
-    std::printf("%-24s mediana %7.1f ms  %6.2f GB/s  (migliore %6.2f GB/s)  picco %6.1f MiB\n",
-                "massime mostra 500", mediana * 1e3, double(byte) / mediana / 1e9,
-                double(byte) / tempi[0] / 1e9, double(piccoKiB) / 1024.0);
+    stampa("massime mostra 500", byte, tempi, piccoKiB);
 }
 
 } // namespace
