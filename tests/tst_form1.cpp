@@ -1,5 +1,6 @@
+#include "app/avvia.h"
 #include "app/casuale.h"
-#include "app/finestraform1.h"
+#include "app/messaggi.h"
 #include "laws/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
@@ -56,6 +57,7 @@ QByteArray segno(std::string_view s)
 // Keeps the warnings instead of opening a message box.
 class Form1DiProva : public Form1 {
 public:
+    using Form1::Form1;
     QStringList avvisi;
 
 protected:
@@ -124,9 +126,8 @@ void TestForm1::cleanup()
 
 void TestForm1::finestraAllaCreazione()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
-    QCOMPARE(f.cartella(), std::filesystem::path(m_dir->path().toStdString()));
     QCOMPARE(f.centralWidget()->size(), QSize(416, 247));
     QCOMPARE(f.minimumSize(), f.maximumSize());
     QVERIFY(f.windowFlags() & Qt::Tool);
@@ -160,7 +161,7 @@ void TestForm1::menu()
     QFETCH(bool, abilitata);
     QFETCH(bool, spuntata);
 
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QList<QAction *> menu = f.menuBar()->actions();
     QCOMPARE(menu.size(), 1);
     QCOMPARE(menu[0]->text(), QStringLiteral("Opzioni"));
@@ -175,7 +176,7 @@ void TestForm1::menu()
 
 void TestForm1::primoPiano()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QRect prima = f.geometry();
     f.RendiInPrimoPiano();
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -214,10 +215,9 @@ void TestForm1::clic()
     if (!opzioni.isEmpty())
         QVERIFY(scrivi(percorso, opzioni));
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nTesto./"));
-    Form1DiProva f;
+    Form1DiProva f(CartellaDiLavoro());
     f.ImpostaModo(modo);
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    f.MostraLegge(1);
     const QString titolo = f.windowTitle();
     const QString testo = label1(f)->text();
 
@@ -237,7 +237,7 @@ void TestForm1::clicNonSalvabile()
 {
     // Root can write anywhere, but not a file over a directory.
     QVERIFY(QDir(m_dir->path()).mkdir("Option.dat"));
-    Form1DiProva f;
+    Form1DiProva f(CartellaDiLavoro());
     f.voceModo(2)->trigger();
 
     QCOMPARE(f.modo(), ModoGiorno);
@@ -276,9 +276,8 @@ void TestForm1::mostraLegge()
     QFETCH(QString, testo);
 
     QVERIFY(scriviMassime(m_dir->path(), massime));
-    Form1 f;
-    f.NumeroGiorno = 7;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(7);
 
     QCOMPARE(f.windowTitle(), titolo);
     QLabel *label = label1(f);
@@ -297,9 +296,8 @@ void TestForm1::mostraLegge()
 void TestForm1::titoloLetterale()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Modificato [*] davvero\r\nx/"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
     f.winId();
     QCOMPARE(f.windowHandle()->title(), QStringLiteral("  Modificato [*] davvero"));
 }
@@ -307,12 +305,11 @@ void TestForm1::titoloLetterale()
 void TestForm1::leggeNonTrovata()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nx/"));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QSize prima = f.size();
     const QPoint banner = image1(f)->pos();
     QVERIFY(f.sfondo().isNull());
-    f.NumeroGiorno = 2;
-    f.MostraLegge();
+    f.MostraLegge(2);
     QVERIFY(!f.sfondo().isNull());
     QCOMPARE(f.sfondo().size(), QSize(450, 450));
     QCOMPARE(image1(f)->pixmap().size(), QSize(450, 30));
@@ -325,9 +322,8 @@ void TestForm1::leggeNonTrovata()
 void TestForm1::fileLeggiIlleggibile()
 {
     QVERIFY(QDir(m_dir->path()).mkdir("Massime.dat"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.MostraLegge());
+    Form1 f(CartellaDiLavoro());
+    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.MostraLegge(1));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
 }
 
@@ -335,14 +331,12 @@ void TestForm1::altezzaSegueIlTesto()
 {
     const QByteArray lunga = "/001 Lunga\r\n" + QByteArray(30, 'x').append(' ').repeated(40) + "/";
     QVERIFY(scriviMassime(m_dir->path(), lunga + "002 Corta\r\nx/"));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const int creazione = f.height();
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    f.MostraLegge(1);
     const int alta = f.height();
     QVERIFY(alta > creazione);
-    f.NumeroGiorno = 2;
-    f.MostraLegge();
+    f.MostraLegge(2);
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
@@ -356,10 +350,9 @@ void TestForm1::avvioCompleto()
         float secondiDallaMezzanotte() const override { return 60.f; }
     } orologio;
     GeneratoreCasuale casuale;
-    Form1 f;
-    FinestraForm1 finestra(f);
-    Form_Load(finestra, orologio, casuale);
-    QCOMPARE(f.NumeroGiorno, std::optional(123));
+    Form1 f(CartellaDiLavoro());
+    Form_Load(f, CartellaDiLavoro(), orologio, casuale);
+    QCOMPARE(f.numeroGiorno(), std::optional(123));
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(contenuto(m_dir->filePath("Option.dat")), segno(SegnoGiorno));
     QCOMPARE(contenuto(m_dir->filePath("Massime.dat")), QByteArray());
@@ -384,10 +377,8 @@ void TestForm1::cartellaNonUtf8()
     std::ofstream(cartella / "Massime.dat", std::ios::binary) << legge.toStdString();
 
     {
-        Form1DiProva f;
-        QCOMPARE(f.cartella(), cartella);
-        f.NumeroGiorno = 1;
-        f.MostraLegge();
+        Form1DiProva f(CartellaDiLavoro());
+        f.MostraLegge(1);
         QCOMPARE(f.windowTitle(), QStringLiteral("  Prova"));
         f.Casuale_Click(2);
         QCOMPARE(f.avvisi, QStringList());
@@ -399,7 +390,7 @@ void TestForm1::cartellaNonUtf8()
 
 void TestForm1::chiusuraTerminaIlCiclo()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     f.RendiInPrimoPiano();
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -415,7 +406,7 @@ void TestForm1::chiusuraTerminaIlCiclo()
 void TestForm1::mostrataSenzaX11()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     f.RendiInPrimoPiano();
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -427,9 +418,8 @@ void TestForm1::mostrataSenzaX11()
 void TestForm1::tastiera()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova <b>\r\nTesto &amp;./"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::keySequence(&f, QKeySequence::Copy);
@@ -441,7 +431,7 @@ void TestForm1::tastiera()
 void TestForm1::messaggioErrore()
 {
     const ErroreFile errore(m_dir->filePath("Massime.dat").toStdString(), "Permesso negato");
-    const QString testo = TestoErroreAvvio(errore);
+    const QString testo = QString::fromStdString(TestoErrore(AvvioFallito, errore));
     QVERIFY(testo.contains(QDir(m_dir->path()).filePath("Massime.dat")));
     QVERIFY(testo.contains(QStringLiteral("Permesso negato")));
 

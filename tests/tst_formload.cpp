@@ -29,7 +29,6 @@ QByteArray contenuto(const QString &percorso)
 class FinestraFinta : public FinestraAvvio {
 public:
     explicit FinestraFinta(std::filesystem::path cartella) : m_cartella(std::move(cartella)) {}
-    std::filesystem::path cartella() const override { return m_cartella; }
     void RendiInPrimoPiano() override
     {
         primoPiano++;
@@ -37,9 +36,9 @@ public:
     }
     Modo modo() const override { return m_modo; }
     void ImpostaModo(Modo modo) override { m_modo = modo; }
-    void ImpostaNumeroGiorno(int numero) override { numeri << numero; }
-    void MostraLegge() override
+    void MostraLegge(int numeroGiorno) override
     {
+        numeri << numeroGiorno;
         eventi << "mostra";
         if (fallimenti > 0) {
             fallimenti--;
@@ -143,7 +142,7 @@ void TestFormLoad::percorsi()
     CasualeFinto casuale;
     casuale.estrazioni = {0.5f, 0.25f};
 
-    Form_Load(finestra, orologio, casuale);
+    Form_Load(finestra, dir.path().toStdString(), orologio, casuale);
 
     QCOMPARE(contenuto(percorso), opzioniDopo);
     QCOMPARE(finestra.modo(), modoDopo);
@@ -163,7 +162,7 @@ void TestFormLoad::ventinoveFebbraio()
     orologio.data = {2024, 2, 29};
     orologio.secondi = 0.f;
     CasualeFinto casuale;
-    Form_Load(finestra, orologio, casuale);
+    Form_Load(finestra, dir.path().toStdString(), orologio, casuale);
     QCOMPARE(finestra.numeri, QList<int>{500});
     QCOMPARE(casuale.semi.value(0), -0.f);
 }
@@ -181,7 +180,7 @@ void TestFormLoad::secondoPassaggioFallito()
     OrologioFermo orologio;
     CasualeFinto casuale;
     try {
-        Form_Load(finestra, orologio, casuale);
+        Form_Load(finestra, dir.path().toStdString(), orologio, casuale);
         QFAIL("nessun errore");
     } catch (const ErroreFile &errore) {
         QCOMPARE(QString::fromStdString(errore.percorso().string()),
@@ -200,7 +199,8 @@ void TestFormLoad::opzioniIllegibiliEInscrivibili()
     FinestraFinta finestra(dir.path().toStdString());
     OrologioFermo orologio;
     CasualeFinto casuale;
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, Form_Load(finestra, orologio, casuale));
+    QVERIFY_THROWS_EXCEPTION(ErroreFile,
+                             Form_Load(finestra, dir.path().toStdString(), orologio, casuale));
     QVERIFY(finestra.numeri.isEmpty());
 }
 
