@@ -1,14 +1,10 @@
 #include "laws/massime.h"
 
-#include "laws/errorefile.h"
-#include "laws/filedati.h"
+#include "file/file.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 // Massime.dat: every byte is stored complemented (text byte = stored byte XOR 255); the
 // text is Windows-1252, with no header, length or checksum.
@@ -32,23 +28,6 @@ namespace {
 constexpr unsigned char Inversione = 0xFF;
 constexpr char SeparatoreCodificato = static_cast<char>('/' ^ Inversione);
 constexpr char CrCodificato = static_cast<char>('\r' ^ Inversione);
-constexpr std::size_t DimensioneBlocco = 256 * 1024;
-
-class File {
-public:
-    explicit File(int fd) : m_fd(fd) {}
-    ~File()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Neither a separator nor a CR: the byte goes into the record as it is.
 bool semplice(char byte)
@@ -69,19 +48,14 @@ void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
     testo.resize(static_cast<std::size_t>(uscita - testo.data()));
 }
 
-int apri(const std::filesystem::path &file, SeManca seManca)
+FileAperto apri(const std::filesystem::path &file, SeManca seManca)
 {
-    int fd = ApriFileDati(file);
-    if (fd >= 0)
-        return fd;
-    if (seManca == SeManca::Errore)
-        throw ErroreFile::daErrno(file, ENOENT);
-    fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST)
-        throw ErroreFile::daErrno(file, errno);
-    if (fd >= 0)
-        ::close(fd);
-    return -1;
+    FileAperto aperto = ApriFileDati(file);
+    if (!aperto && seManca == SeManca::Errore)
+        throw ErroreFile(file, MotivoFileMancante());
+    if (!aperto)
+        CreaFileVuoto(file);
+    return aperto;
 }
 
 class Cercatore : public VisitatoreMassime {
@@ -166,10 +140,13 @@ Legge EstraiLegge(std::string record)
 void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visitatore,
                      SeManca seManca)
 {
-    const File f(apri(file, seManca));
-    if (f.fd() < 0)
-        return; // just created, hence empty
+    FileAperto aperto = apri(file, seManca);
+    if (aperto) // otherwise just created, hence empty
+        PercorriMassime(aperto, visitatore);
+}
 
+void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
+{
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
     std::uint64_t offsetBlocco = 0;
 
@@ -198,12 +175,7 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
     };
 
     for (;;) {
-        const ssize_t letti = ::read(f.fd(), blocco.get(), DimensioneBlocco);
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            throw ErroreFile::daErrno(file, errno);
-        }
+        const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco);
         if (letti == 0)
             break;
         const char *p = blocco.get();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "file/file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -45,6 +47,8 @@ public:
 // One forward pass over the law file. Throws ErroreFile when it cannot be opened or read.
 void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visitatore,
                      SeManca seManca = SeManca::Errore);
+// The same over a file already open, standard input for instance.
+void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore);
 
 // The first record numbered `numero`, split into title and body.
 Legge CercaLegge(const std::filesystem::path &file, int numero, SeManca seManca = SeManca::Crea);

@@ -1,25 +1,21 @@
 #include "tools/comandi.h"
 
+#include "file/errorefile.h"
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
-#include "laws/scritturaatomica.h"
 #include "tools/json.h"
 #include "tools/verifica.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace massime {
 
 namespace {
 
-constexpr std::size_t DimensioneBlocco = 256 * 1024;
+using legge::DimensioneBlocco;
 constexpr int NumeroMassimo = 999; // three digits are all a number field holds
 
 void scrivi(std::string_view testo)
@@ -64,45 +60,11 @@ legge::Data leggiData(const std::string &testo)
     return data;
 }
 
-class Descrittore {
-public:
-    explicit Descrittore(const std::filesystem::path &percorso)
-        : m_fd(::open(percorso.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-        if (m_fd < 0)
-            throw legge::ErroreFile::daErrno(percorso, errno);
-    }
-    explicit Descrittore(int fd) : m_fd(fd), m_proprio(false) {}
-    ~Descrittore()
-    {
-        if (m_proprio)
-            ::close(m_fd);
-    }
-    Descrittore(const Descrittore &) = delete;
-    Descrittore &operator=(const Descrittore &) = delete;
-
-    // Fills `blocco` as far as it goes; 0 at the end of the file.
-    std::size_t leggi(char *blocco, std::size_t dimensione, const std::filesystem::path &nome)
-    {
-        for (;;) {
-            const ssize_t letti = ::read(m_fd, blocco, dimensione);
-            if (letti >= 0)
-                return static_cast<std::size_t>(letti);
-            if (errno != EINTR)
-                throw legge::ErroreFile::daErrno(nome, errno);
-        }
-    }
-
-private:
-    int m_fd;
-    bool m_proprio = true;
-};
-
-std::string leggiTutto(Descrittore &sorgente, const std::filesystem::path &nome)
+std::string leggiTutto(legge::FileAperto &sorgente)
 {
     std::string testo;
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco, nome))
+    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco))
         testo.append(blocco.get(), letti);
     return testo;
 }
@@ -190,12 +152,12 @@ int ComandoDecodifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     const std::filesystem::path file = fileDaLeggere(argomenti, 0);
-    Descrittore sorgente(file);
+    legge::FileAperto sorgente = legge::ApriInLettura(file);
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
     // A CR at the end of one block may be the first half of a CR LF in the next.
     bool crSospeso = false;
     std::string testo;
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco, file)) {
+    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco)) {
         legge::InvertiByte(blocco.get(), letti);
         if (argomenti.grezzo) {
             scrivi(std::string_view(blocco.get(), letti));
@@ -232,11 +194,10 @@ int ComandoCodifica(const Argomenti &argomenti)
 
     std::string utf8;
     if (daStdin) {
-        Descrittore sorgente(STDIN_FILENO);
-        utf8 = leggiTutto(sorgente, nome);
+        utf8 = leggiTutto(legge::IngressoStandard());
     } else {
-        Descrittore sorgente(nome);
-        utf8 = leggiTutto(sorgente, nome);
+        legge::FileAperto sorgente = legge::ApriInLettura(nome);
+        utf8 = leggiTutto(sorgente);
     }
 
     const legge::ConversioneInCp1252 conversione = legge::Utf8InCp1252(utf8);
@@ -264,7 +225,7 @@ int ComandoCodifica(const Argomenti &argomenti)
         dati += c;
     }
     legge::InvertiByte(dati.data(), dati.size());
-    legge::ScriviFileAtomico(*argomenti.uscita, dati);
+    legge::SostituisciFile(*argomenti.uscita, dati);
     return Riuscito;
 }
 

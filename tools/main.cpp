@@ -1,7 +1,7 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "tools/comandi.h"
 
 #include <clocale>

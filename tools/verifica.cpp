@@ -1,18 +1,15 @@
 #include "tools/verifica.h"
 
+#include "file/errorefile.h"
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <map>
 #include <memory>
-#include <unistd.h>
 
 namespace massime {
 
@@ -150,28 +147,16 @@ private:
 // undefined byte sits, nor whether the text after the last '/' is more than blank lines.
 void esaminaByte(const std::filesystem::path &file, Verificatore &verificatore)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw legge::ErroreFile::daErrno(file, errno);
-    const std::unique_ptr<int, void (*)(int *)> chiusura(new int(fd), [](int *f) {
-        ::close(*f);
-        delete f;
-    });
-    constexpr std::size_t Dimensione = 256 * 1024;
-    const auto blocco = std::make_unique_for_overwrite<char[]>(Dimensione);
+    legge::FileAperto sorgente = legge::ApriInLettura(file);
+    const auto blocco = std::make_unique_for_overwrite<char[]>(legge::DimensioneBlocco);
     std::uint64_t base = 0;
     std::optional<std::uint64_t> primoNonVuotoInCoda;
     for (;;) {
-        const ssize_t letti = ::read(fd, blocco.get(), Dimensione);
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            throw legge::ErroreFile::daErrno(file, errno);
-        }
+        const std::size_t letti = sorgente.leggi(blocco.get(), legge::DimensioneBlocco);
         if (letti == 0)
             break;
-        legge::InvertiByte(blocco.get(), static_cast<std::size_t>(letti));
-        for (ssize_t i = 0; i < letti; ++i) {
+        legge::InvertiByte(blocco.get(), letti);
+        for (std::size_t i = 0; i < letti; ++i) {
             const auto byte = static_cast<unsigned char>(blocco[i]);
             const std::uint64_t posizione = base + static_cast<std::uint64_t>(i);
             if (legge::ByteIndefinitoCp1252(byte)) {

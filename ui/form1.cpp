@@ -1,7 +1,7 @@
 #include "ui/form1.h"
 
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/fuoridallabarra.h"
 #include "ui/messaggi.h"

@@ -1,6 +1,6 @@
 #include "ui/messaggi.h"
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 
 #include <QFile>
 
