@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace legge {
 
@@ -96,6 +97,17 @@ std::string MotivoDiSistema(int codice);
 
 // The system's own words for a file that does not exist, for a caller that found it missing.
 std::string MotivoFileMancante();
+
+// The program's arguments in UTF-8. Windows hands `argv` over in the ANSI code page, which
+// loses every character it lacks; the system keeps a copy that has them all.
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv);
+
+// A path from UTF-8 text, such as an argument. On Windows a path made from a narrow string
+// reads it in the ANSI code page, so "città" would name another file.
+inline std::filesystem::path PercorsoUtf8(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // The local date and time of day.
 struct MomentoLocale {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <ctime>
 #include <string>
@@ -525,6 +527,23 @@ std::string MotivoDiSistema(int codice)
 std::string MotivoFileMancante()
 {
     return MotivoDiSistema(ERROR_FILE_NOT_FOUND);
+}
+
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
+{
+    int quanti = 0;
+    wchar_t **argomenti = ::CommandLineToArgvW(::GetCommandLineW(), &quanti);
+    if (argomenti == nullptr || quanti != argc) {
+        // Not the command line the C runtime parsed: better its code page than nothing.
+        ::LocalFree(argomenti);
+        return std::vector<std::string>(argv, argv + argc);
+    }
+    std::vector<std::string> risultato;
+    risultato.reserve(static_cast<std::size_t>(quanti));
+    for (int i = 0; i < quanti; ++i)
+        risultato.push_back(utf8(argomenti[i]));
+    ::LocalFree(argomenti);
+    return risultato;
 }
 
 MomentoLocale OraLocale()

@@ -2,12 +2,15 @@
 // through the same lookup and conversion the window uses.
 
 #include "file/errorefile.h"
+#include "file/file.h"
 #include "tools/comandi.h"
 
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -127,11 +130,11 @@ int chiudiUscita(int esito)
     return esito;
 }
 
-int esegui(const Comando &comando, int argc, char **argv)
+int esegui(const Comando &comando, const std::vector<std::string> &argv)
 {
     Argomenti argomenti;
     bool soloPosizionali = false;
-    for (int i = 2; i < argc; ++i) {
+    for (std::size_t i = 2; i < argv.size(); ++i) {
         const std::string_view a = argv[i];
         if (soloPosizionali || a.size() < 2 || a[0] != '-') {
             argomenti.posizionali.emplace_back(a);
@@ -147,7 +150,7 @@ int esegui(const Comando &comando, int argc, char **argv)
         } else if (a.starts_with("-o") && comando.uscita) {
             if (a.size() > 2)
                 argomenti.uscita = std::string(a.substr(2));
-            else if (i + 1 < argc)
+            else if (i + 1 < argv.size())
                 argomenti.uscita = argv[++i];
             else
                 return erroreUso("-o vuole il nome del file da scrivere", comando.nome);
@@ -161,7 +164,8 @@ int esegui(const Comando &comando, int argc, char **argv)
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "massime: %s: %s\n", e.percorso().c_str(), e.motivo().c_str());
+        std::fprintf(stderr, "massime: %s: %s\n", e.percorso().string().c_str(),
+                     e.motivo().c_str());
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
         std::fputs("massime: memoria esaurita\n", stderr);
@@ -171,12 +175,13 @@ int esegui(const Comando &comando, int argc, char **argv)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char **argvDelSistema)
 {
     // The system's reasons for file errors come in the user's language.
     std::setlocale(LC_ALL, "");
 
-    if (argc < 2)
+    const std::vector<std::string> argv = legge::ArgomentiUtf8(argc, argvDelSistema);
+    if (argv.size() < 2)
         return erroreUso("manca il comando", {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
@@ -185,7 +190,7 @@ int main(int argc, char **argv)
     }
     for (const Comando &comando : Comandi) {
         if (comando.nome == primo)
-            return esegui(comando, argc, argv);
+            return esegui(comando, argv);
     }
     return erroreUso("comando sconosciuto: «" + std::string(primo) + "»", {});
 }
