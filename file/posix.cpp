@@ -302,6 +302,8 @@ void CreaFileVuoto(const std::filesystem::path &percorso)
 
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
 {
+    if (percorso.empty())
+        lancia(percorso, ENOENT);
     const std::filesystem::path destinazione = destinazioneDi(percorso);
     struct stat st {};
     const bool esiste = ::stat(destinazione.c_str(), &st) == 0;

@@ -1,13 +1,11 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "file/errorefile.h"
 #include "file/file.h"
 #include "tools/comandi.h"
+#include "tools/uscita.h"
 
 #include <clocale>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -108,23 +106,32 @@ corto e il più lungo, in caratteri.
 )"},
 };
 
+void scriviErrore(const std::string &testo)
+{
+    try {
+        legge::ErroreStandard().scriviTesto(testo);
+    } catch (const legge::ErroreFile &) {
+        // Nowhere left to say it; the exit status still tells.
+    }
+}
+
 int erroreUso(std::string_view messaggio, std::string_view comando)
 {
-    std::fprintf(stderr, "massime: %.*s\n", int(messaggio.size()), messaggio.data());
+    scriviErrore("massime: " + std::string(messaggio) + "\n");
     if (comando.empty())
-        std::fputs("Usa «massime --help» per l'elenco dei comandi.\n", stderr);
+        scriviErrore("Usa «massime --help» per l'elenco dei comandi.\n");
     else
-        std::fprintf(stderr, "Usa «massime %.*s --help» per sapere come si usa.\n",
-                     int(comando.size()), comando.data());
+        scriviErrore("Usa «massime " + std::string(comando) + " --help» per sapere come si usa.\n");
     return ErroreUsoOFile;
 }
 
 // A full disk or a closed pipe on stdout must not pass for success.
 int chiudiUscita(int esito)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "massime: impossibile scrivere sullo standard output: %s\n",
-                     std::strerror(errno));
+    try {
+        UscitaComandi().svuota();
+    } catch (const legge::ErroreFile &e) {
+        scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() + "\n");
         return ErroreUsoOFile;
     }
     return esito;
@@ -141,7 +148,7 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         } else if (a == "--") {
             soloPosizionali = true;
         } else if (a == "--help" || a == "-h") {
-            std::fwrite(comando.aiuto.data(), 1, comando.aiuto.size(), stdout);
+            UscitaComandi().testo(comando.aiuto);
             return chiudiUscita(Riuscito);
         } else if (a == "--json" && comando.json) {
             argomenti.json = true;
@@ -163,12 +170,18 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
     } catch (const ErroreUso &e) {
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "massime: %s: %s\n", e.percorso().string().c_str(),
-                     e.motivo().c_str());
+        if (e.percorso() == legge::NomeUscitaStandard) {
+            scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() +
+                         "\n");
+            return ErroreUsoOFile;
+        }
+        // What was found before the failure is still worth having.
+        chiudiUscita(ErroreUsoOFile);
+        const std::string nome = e.percorso().empty() ? "«»" : e.percorso().string();
+        scriviErrore("massime: " + nome + ": " + e.motivo() + "\n");
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
-        std::fputs("massime: memoria esaurita\n", stderr);
+        scriviErrore("massime: memoria esaurita\n");
         return ErroreUsoOFile;
     }
 }
@@ -185,7 +198,7 @@ int main(int argc, char **argvDelSistema)
         return erroreUso("manca il comando", {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
-        std::fwrite(AiutoGenerale.data(), 1, AiutoGenerale.size(), stdout);
+        UscitaComandi().testo(AiutoGenerale);
         return chiudiUscita(Riuscito);
     }
     for (const Comando &comando : Comandi) {
