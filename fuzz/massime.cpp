@@ -3,7 +3,7 @@
 // the first record with the number asked for, split the same way.
 #include "fileinmemoria.h"
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 
 #include <cmath>

@@ -1,13 +1,14 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "laws/errorefile.h"
+#include "file/file.h"
 #include "tools/comandi.h"
+#include "tools/uscita.h"
 
 #include <clocale>
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -105,40 +106,49 @@ corto e il più lungo, in caratteri.
 )"},
 };
 
+void scriviErrore(const std::string &testo)
+{
+    try {
+        legge::ErroreStandard().scriviTesto(testo);
+    } catch (const legge::ErroreFile &) {
+        // Nowhere left to say it; the exit status still tells.
+    }
+}
+
 int erroreUso(std::string_view messaggio, std::string_view comando)
 {
-    std::fprintf(stderr, "massime: %.*s\n", int(messaggio.size()), messaggio.data());
+    scriviErrore("massime: " + std::string(messaggio) + "\n");
     if (comando.empty())
-        std::fputs("Usa «massime --help» per l'elenco dei comandi.\n", stderr);
+        scriviErrore("Usa «massime --help» per l'elenco dei comandi.\n");
     else
-        std::fprintf(stderr, "Usa «massime %.*s --help» per sapere come si usa.\n",
-                     int(comando.size()), comando.data());
+        scriviErrore("Usa «massime " + std::string(comando) + " --help» per sapere come si usa.\n");
     return ErroreUsoOFile;
 }
 
 // A full disk or a closed pipe on stdout must not pass for success.
 int chiudiUscita(int esito)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "massime: impossibile scrivere sullo standard output: %s\n",
-                     std::strerror(errno));
+    try {
+        UscitaComandi().svuota();
+    } catch (const legge::ErroreFile &e) {
+        scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() + "\n");
         return ErroreUsoOFile;
     }
     return esito;
 }
 
-int esegui(const Comando &comando, int argc, char **argv)
+int esegui(const Comando &comando, const std::vector<std::string> &argv)
 {
     Argomenti argomenti;
     bool soloPosizionali = false;
-    for (int i = 2; i < argc; ++i) {
+    for (std::size_t i = 2; i < argv.size(); ++i) {
         const std::string_view a = argv[i];
         if (soloPosizionali || a.size() < 2 || a[0] != '-') {
             argomenti.posizionali.emplace_back(a);
         } else if (a == "--") {
             soloPosizionali = true;
         } else if (a == "--help" || a == "-h") {
-            std::fwrite(comando.aiuto.data(), 1, comando.aiuto.size(), stdout);
+            UscitaComandi().testo(comando.aiuto);
             return chiudiUscita(Riuscito);
         } else if (a == "--json" && comando.json) {
             argomenti.json = true;
@@ -147,7 +157,7 @@ int esegui(const Comando &comando, int argc, char **argv)
         } else if (a.starts_with("-o") && comando.uscita) {
             if (a.size() > 2)
                 argomenti.uscita = std::string(a.substr(2));
-            else if (i + 1 < argc)
+            else if (i + 1 < argv.size())
                 argomenti.uscita = argv[++i];
             else
                 return erroreUso("-o vuole il nome del file da scrivere", comando.nome);
@@ -160,32 +170,40 @@ int esegui(const Comando &comando, int argc, char **argv)
     } catch (const ErroreUso &e) {
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "massime: %s: %s\n", e.percorso().c_str(), e.motivo().c_str());
+        if (e.percorso() == legge::NomeUscitaStandard) {
+            scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() +
+                         "\n");
+            return ErroreUsoOFile;
+        }
+        // What was found before the failure is still worth having.
+        chiudiUscita(ErroreUsoOFile);
+        const std::string nome = e.percorso().empty() ? "«»" : e.percorso().string();
+        scriviErrore("massime: " + nome + ": " + e.motivo() + "\n");
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
-        std::fputs("massime: memoria esaurita\n", stderr);
+        scriviErrore("massime: memoria esaurita\n");
         return ErroreUsoOFile;
     }
 }
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char **argvDelSistema)
 {
     // The system's reasons for file errors come in the user's language.
     std::setlocale(LC_ALL, "");
 
-    if (argc < 2)
+    const std::vector<std::string> argv = legge::ArgomentiUtf8(argc, argvDelSistema);
+    if (argv.size() < 2)
         return erroreUso("manca il comando", {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
-        std::fwrite(AiutoGenerale.data(), 1, AiutoGenerale.size(), stdout);
+        UscitaComandi().testo(AiutoGenerale);
         return chiudiUscita(Riuscito);
     }
     for (const Comando &comando : Comandi) {
         if (comando.nome == primo)
-            return esegui(comando, argc, argv);
+            return esegui(comando, argv);
     }
     return erroreUso("comando sconosciuto: «" + std::string(primo) + "»", {});
 }
