@@ -162,30 +162,24 @@ void TestRobustezzaFinestra::initTestCase()
 Avvio TestRobustezzaFinestra::avvia(const QString &cartella, const QString &data, bool comeNobody,
                                     int attesaMs)
 {
-    QProcess p;
-    p.setWorkingDirectory(cartella);
-    std::vector<std::string> comando{m_aiuto->str()};
+    std::vector<std::string> comando{m_aiuto->str(), "--data", data.toStdString(), "--secondi",
+                                     "3723"};
     if (comeNobody)
         comando = prova::comeNobody(comando);
-    QStringList argomenti;
-    for (const auto &argomento : comando)
-        argomenti << QFile::decodeName(argomento.c_str());
-    argomenti << "--data" << data << "--secondi"
-              << "3723";
-    p.start(argomenti.first(), argomenti.mid(1));
+    prova::Processo p(comando, percorsoDi(cartella));
 
     Avvio avvio;
-    if (!p.waitForFinished(attesaMs)) {
-        p.kill();
-        p.waitForFinished();
+    if (!p.attendi(std::chrono::milliseconds(attesaMs))) {
+        p.uccidi();
+        p.attendi(std::chrono::seconds(30));
         avvio.diagnostica = QStringLiteral("bloccato");
         return avvio;
     }
-    avvio.diagnostica = QString::fromLocal8Bit(p.readAllStandardError());
-    if (p.exitStatus() != QProcess::NormalExit)
+    avvio.diagnostica = QString::fromLocal8Bit(p.errori);
+    avvio.codice = p.codice();
+    if (avvio.codice < 0)
         return avvio;
-    avvio.codice = p.exitCode();
-    const QString uscita = QString::fromUtf8(p.readAllStandardOutput());
+    const QString uscita = QString::fromStdString(p.uscita);
     avvio.esito = uscita.section('\n', 0, 0);
     if (avvio.esito == "mostrata") {
         avvio.titolo = uscita.section('\n', 1, 1);

@@ -152,6 +152,7 @@ inline std::string campo(const std::vector<std::string> &elenco, std::size_t i)
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -255,8 +256,11 @@ public:
     // argomenti[0] is looked up in PATH; `cartella` is the child's working directory.
     explicit Processo(const std::vector<std::string> &argomenti, const fs::path &cartella = {})
     {
+        // Close-on-exec, so that no other child holds these pipes open; dup2 clears it on
+        // the three the child keeps.
         int ingresso[2], uscita[2], errori[2];
-        if (::pipe(ingresso) != 0 || ::pipe(uscita) != 0 || ::pipe(errori) != 0)
+        if (::pipe2(ingresso, O_CLOEXEC) != 0 || ::pipe2(uscita, O_CLOEXEC) != 0 ||
+            ::pipe2(errori, O_CLOEXEC) != 0)
             return;
         std::vector<char *> argv;
         for (const auto &a : argomenti)
@@ -344,6 +348,8 @@ public:
     bool attendi(Orologio::duration limite)
     {
         chiudiFd(m_ingresso);
+        if (m_pid <= 0)
+            return false;
         const auto scadenza = Orologio::now() + limite;
         while (m_uscita >= 0 || m_errori >= 0) {
             if (!attendiDati(scadenza))
