@@ -90,6 +90,9 @@ private slots:
     void clic_data();
     void clic();
     void clicNonSalvabile();
+    void dueFinestre();
+    void menuSegueIlFile_data();
+    void menuSegueIlFile();
     void mostraLegge_data();
     void mostraLegge();
     void titoloLetterale();
@@ -197,9 +200,19 @@ void TestForm1::clic_data()
     const QByteArray altro("qualcos'altro\r\n");
     QTest::newRow("giorno -> casuale") << giorno << ModoGiorno << 2 << casuale << ModoCasuale;
     QTest::newRow("casuale -> giorno") << casuale << ModoCasuale << 1 << giorno << ModoGiorno;
-    QTest::newRow("voce già spuntata: giorno") << altro << ModoGiorno << 1 << altro << ModoGiorno;
-    QTest::newRow("voce già spuntata: casuale")
-        << altro << ModoCasuale << 2 << altro << ModoCasuale;
+    // The extra line would be gone had the file been written again.
+    QTest::newRow("voce già spuntata: giorno") << giorno + "resto\r\n"
+                                               << ModoGiorno << 1 << giorno + "resto\r\n"
+                                               << ModoGiorno;
+    QTest::newRow("voce già spuntata: casuale") << casuale + "resto\r\n"
+                                                << ModoCasuale << 2 << casuale + "resto\r\n"
+                                                << ModoCasuale;
+    // The item was checked, but the file names no mode: the choice must still be stored.
+    QTest::newRow("voce spuntata, file senza modo")
+        << altro << ModoGiorno << 1 << giorno << ModoGiorno;
+    // Another copy of the program stored the other mode after this window started.
+    QTest::newRow("cambiato da un'altra finestra")
+        << casuale << ModoGiorno << 1 << giorno << ModoGiorno;
     QTest::newRow("senza Option.dat") << QByteArray() << ModoGiorno << 2 << casuale << ModoCasuale;
 }
 
@@ -247,6 +260,64 @@ void TestForm1::clicNonSalvabile()
     QCOMPARE(f.avvisi.size(), 1);
     QVERIFY2(f.avvisi[0].contains(QDir(m_dir->path()).filePath("Option.dat")),
              qPrintable(f.avvisi[0]));
+}
+
+QMenu *menuOpzioni(const Form1 &f)
+{
+    return f.menuBar()->actions().value(0)->menu();
+}
+
+// Two copies started from the same folder (autostart, then the menu): what one stores, the
+// other's menu shows the next time it opens, and a click there stores again.
+void TestForm1::dueFinestre()
+{
+    const QString percorso = m_dir->filePath("Option.dat");
+    QVERIFY(scrivi(percorso, segno(SegnoGiorno)));
+    Form1DiProva prima(CartellaDiLavoro());
+    Form1DiProva seconda(CartellaDiLavoro());
+
+    prima.voceModo(2)->trigger();
+    emit menuOpzioni(seconda)->aboutToShow();
+    QVERIFY(seconda.voceModo(2)->isChecked());
+    QVERIFY(!seconda.voceModo(1)->isChecked());
+
+    seconda.voceModo(1)->trigger();
+    QCOMPARE(contenuto(percorso), segno(SegnoGiorno));
+    emit menuOpzioni(prima)->aboutToShow();
+    QVERIFY(prima.voceModo(1)->isChecked());
+    QVERIFY(!prima.voceModo(2)->isChecked());
+    QVERIFY(prima.avvisi.isEmpty() && seconda.avvisi.isEmpty());
+}
+
+void TestForm1::menuSegueIlFile_data()
+{
+    QTest::addColumn<QByteArray>("opzioni"); // null: no Option.dat
+    QTest::addColumn<Modo>("modo");
+    QTest::addColumn<Modo>("mostrato");
+
+    QTest::newRow("casuale nel file") << segno(SegnoCasuale) << ModoGiorno << ModoCasuale;
+    QTest::newRow("giorno nel file") << segno(SegnoGiorno) << ModoCasuale << ModoGiorno;
+    QTest::newRow("file senza modo") << QByteArray("xyz\r\n") << ModoCasuale << ModoCasuale;
+    QTest::newRow("file vuoto") << QByteArray("") << ModoCasuale << ModoCasuale;
+    QTest::newRow("senza file") << QByteArray() << ModoCasuale << ModoCasuale;
+}
+
+void TestForm1::menuSegueIlFile()
+{
+    QFETCH(QByteArray, opzioni);
+    QFETCH(Modo, modo);
+    QFETCH(Modo, mostrato);
+
+    if (!opzioni.isNull())
+        QVERIFY(scrivi(m_dir->filePath("Option.dat"), opzioni));
+    Form1 f(CartellaDiLavoro());
+    f.ImpostaModo(modo);
+    emit menuOpzioni(f)->aboutToShow();
+    QCOMPARE(f.modo(), mostrato);
+    QCOMPARE(f.voceModo(1)->isChecked(), mostrato == ModoGiorno);
+    QCOMPARE(f.voceModo(2)->isChecked(), mostrato == ModoCasuale);
+    QCOMPARE(contenuto(m_dir->filePath("Option.dat")),
+             opzioni.isNull() ? QByteArray("<manca>") : opzioni);
 }
 
 void TestForm1::mostraLegge_data()

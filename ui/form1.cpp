@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "app/messaggi.h"
+#include "app/opzioni.h"
 #include "laws/cp1252.h"
 #include "laws/errorefile.h"
 #include "laws/massime.h"
@@ -101,6 +102,9 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
         opzioni->addAction(QString::fromLatin1(nota))->setEnabled(false);
     }
     mostraModo();
+    // Another copy of the program may have changed the stored mode since this one started.
+    connect(opzioni, &QMenu::aboutToShow, this,
+            [this] { ImpostaModo(ModoDelMenu(m_cartella, m_modo)); });
 
     m_area = new Area(this);
     setCentralWidget(m_area);
@@ -176,16 +180,12 @@ void Form1::MostraLegge(int numeroGiorno)
 
 void Form1::Casuale_Click(int indice)
 {
-    const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
-    if (scelto != m_modo) {
-        // A failed write leaves the stored mode as it was, so the marks must too: the
-        // user can try again once the cause is fixed.
-        try {
-            ScriviModo(m_cartella / NomeFileOpzioni, scelto);
-            m_modo = scelto;
-        } catch (const std::exception &errore) {
-            avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
-        }
+    // A failed write leaves the stored mode as it was, so the marks must too: the user can
+    // try again once the cause is fixed.
+    try {
+        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+    } catch (const std::exception &errore) {
+        avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
     }
     // Qt has already toggled the item that was clicked.
     mostraModo();
