@@ -4,6 +4,7 @@
 #include "laws/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QAction>
@@ -97,6 +98,8 @@ private slots:
     void mostraLegge();
     void titoloLetterale();
     void leggeNonTrovata();
+    void immaginiAlleScale_data();
+    void immaginiAlleScale();
     void fileLeggiIlleggibile();
     void altezzaSegueIlTesto();
     void avvioCompleto();
@@ -382,12 +385,47 @@ void TestForm1::leggeNonTrovata()
     QVERIFY(f.sfondo().isNull());
     f.MostraLegge(2);
     QVERIFY(!f.sfondo().isNull());
-    QCOMPARE(f.sfondo().size(), QSize(450, 450));
-    QCOMPARE(image1(f)->pixmap().size(), QSize(450, 30));
+    QCOMPARE(f.sfondo().deviceIndependentSize(), QSizeF(450, 450));
+    QCOMPARE(image1(f)->pixmap().deviceIndependentSize(), QSizeF(450, 30));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
     QVERIFY(label1(f)->text().isEmpty());
     QCOMPARE(f.size(), prima);
     QCOMPARE(image1(f)->pos(), banner);
+}
+
+void TestForm1::immaginiAlleScale_data()
+{
+    QTest::addColumn<qreal>("rapporto");
+    QTest::addColumn<qreal>("scala"); // of the copy chosen
+
+    QTest::newRow("100 %") << 1.0 << 1.0;
+    QTest::newRow("125 %: la copia più nitida") << 1.25 << 1.5;
+    QTest::newRow("150 %") << 1.5 << 1.5;
+    QTest::newRow("175 %") << 1.75 << 2.0;
+    QTest::newRow("200 %") << 2.0 << 2.0;
+    QTest::newRow("300 %: la più grande") << 3.0 << 2.0;
+}
+
+// Every copy takes the same room in the layout, only with more pixels in it.
+void TestForm1::immaginiAlleScale()
+{
+    QFETCH(qreal, rapporto);
+    QFETCH(qreal, scala);
+
+    const struct {
+        const char *nome;
+        QSize dimensione;
+    } immagini[] = {{"sfondo", {450, 450}}, {"banner", {450, 30}}, {"icona", {32, 32}}};
+    for (const auto &immagine : immagini) {
+        const QPixmap p = ImmagineAllaScala(QString::fromLatin1(immagine.nome), rapporto);
+        QVERIFY2(!p.isNull(), immagine.nome);
+        QCOMPARE(p.devicePixelRatio(), scala);
+        QCOMPARE(p.size(), immagine.dimensione * scala);
+        QCOMPARE(p.deviceIndependentSize(), QSizeF(immagine.dimensione));
+    }
+    const QList<QSize> icone = IconaDelProgramma().availableSizes();
+    for (const QSize lato : {QSize(32, 32), QSize(48, 48), QSize(64, 64)})
+        QVERIFY(icone.contains(lato));
 }
 
 void TestForm1::fileLeggiIlleggibile()

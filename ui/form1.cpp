@@ -6,6 +6,7 @@
 #include "laws/errorefile.h"
 #include "laws/massime.h"
 #include "ui/fuoridallabarra.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QAction>
@@ -28,9 +29,8 @@ namespace legge {
 
 namespace {
 
-const QString Bitmap101 = QStringLiteral(":/sfondo.png");
-const QString Bitmap102 = QStringLiteral(":/banner.png");
-const QString Icona = QStringLiteral(":/icona.png");
+const QString Bitmap101 = QStringLiteral("sfondo");
+const QString Bitmap102 = QStringLiteral("banner");
 
 // Layout at creation, in twips.
 constexpr int Label1Sinistra = 120;
@@ -82,7 +82,7 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Una Legge al Giorno"));
-    setWindowIcon(QIcon(Icona));
+    setWindowIcon(IconaDelProgramma());
 
     auto *opzioni = menuBar()->addMenu(QStringLiteral("Opzioni"));
     opzioni->setObjectName(QStringLiteral("Opzioni"));
@@ -152,8 +152,8 @@ void Form1::mostraModo()
 void Form1::MostraLegge(int numeroGiorno)
 {
     m_numeroGiorno = numeroGiorno;
-    m_sfondo = QPixmap(Bitmap101);
-    m_image1->setPixmap(QPixmap(Bitmap102));
+    m_sfondo = ImmagineAllaScala(Bitmap101, devicePixelRatio());
+    m_image1->setPixmap(ImmagineAllaScala(Bitmap102, devicePixelRatio()));
     m_area->update();
 
     const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
