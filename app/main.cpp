@@ -1,10 +1,10 @@
 #include "app/avvia.h"
 #include "app/casuale.h"
 #include "ui/form1.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -13,7 +13,7 @@ int main(int argc, char **argv)
     // Must match the installed desktop entry, so that the desktop pairs the window with its
     // menu entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.leggealgiorno.LeggeAlGiorno"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
+    QApplication::setWindowIcon(legge::IconaDelProgramma());
 
     const auto cartella = legge::CartellaDiLavoro();
     legge::Form1 form1(cartella);

@@ -4,6 +4,7 @@
 #include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 #include "utilita.h"
 
@@ -94,10 +95,15 @@ private slots:
     void clic_data();
     void clic();
     void clicNonSalvabile();
+    void dueFinestre();
+    void menuSegueIlFile_data();
+    void menuSegueIlFile();
     void mostraLegge_data();
     void mostraLegge();
     void titoloLetterale();
     void leggeNonTrovata();
+    void immaginiAlleScale_data();
+    void immaginiAlleScale();
     void fileLeggiIlleggibile();
     void altezzaSegueIlTesto();
     void avvioCompleto();
@@ -201,9 +207,19 @@ void TestForm1::clic_data()
     const QByteArray altro("qualcos'altro\r\n");
     QTest::newRow("giorno -> casuale") << giorno << ModoGiorno << 2 << casuale << ModoCasuale;
     QTest::newRow("casuale -> giorno") << casuale << ModoCasuale << 1 << giorno << ModoGiorno;
-    QTest::newRow("voce già spuntata: giorno") << altro << ModoGiorno << 1 << altro << ModoGiorno;
-    QTest::newRow("voce già spuntata: casuale")
-        << altro << ModoCasuale << 2 << altro << ModoCasuale;
+    // The extra line would be gone had the file been written again.
+    QTest::newRow("voce già spuntata: giorno") << giorno + "resto\r\n"
+                                               << ModoGiorno << 1 << giorno + "resto\r\n"
+                                               << ModoGiorno;
+    QTest::newRow("voce già spuntata: casuale") << casuale + "resto\r\n"
+                                                << ModoCasuale << 2 << casuale + "resto\r\n"
+                                                << ModoCasuale;
+    // The item was checked, but the file names no mode: the choice must still be stored.
+    QTest::newRow("voce spuntata, file senza modo")
+        << altro << ModoGiorno << 1 << giorno << ModoGiorno;
+    // Another copy of the program stored the other mode after this window started.
+    QTest::newRow("cambiato da un'altra finestra")
+        << casuale << ModoGiorno << 1 << giorno << ModoGiorno;
     QTest::newRow("senza Option.dat") << QByteArray() << ModoGiorno << 2 << casuale << ModoCasuale;
 }
 
@@ -251,6 +267,64 @@ void TestForm1::clicNonSalvabile()
     QCOMPARE(f.avvisi.size(), 1);
     QVERIFY2(f.avvisi[0].contains(QDir(m_dir->path()).filePath("Option.dat")),
              qPrintable(f.avvisi[0]));
+}
+
+QMenu *menuOpzioni(const Form1 &f)
+{
+    return f.menuBar()->actions().value(0)->menu();
+}
+
+// Two copies started from the same folder (autostart, then the menu): what one stores, the
+// other's menu shows the next time it opens, and a click there stores again.
+void TestForm1::dueFinestre()
+{
+    const QString percorso = m_dir->filePath("Option.dat");
+    QVERIFY(scrivi(percorso, segno(SegnoGiorno)));
+    Form1DiProva prima(CartellaDiLavoro());
+    Form1DiProva seconda(CartellaDiLavoro());
+
+    prima.voceModo(2)->trigger();
+    emit menuOpzioni(seconda)->aboutToShow();
+    QVERIFY(seconda.voceModo(2)->isChecked());
+    QVERIFY(!seconda.voceModo(1)->isChecked());
+
+    seconda.voceModo(1)->trigger();
+    QCOMPARE(contenuto(percorso), segno(SegnoGiorno));
+    emit menuOpzioni(prima)->aboutToShow();
+    QVERIFY(prima.voceModo(1)->isChecked());
+    QVERIFY(!prima.voceModo(2)->isChecked());
+    QVERIFY(prima.avvisi.isEmpty() && seconda.avvisi.isEmpty());
+}
+
+void TestForm1::menuSegueIlFile_data()
+{
+    QTest::addColumn<QByteArray>("opzioni"); // null: no Option.dat
+    QTest::addColumn<Modo>("modo");
+    QTest::addColumn<Modo>("mostrato");
+
+    QTest::newRow("casuale nel file") << segno(SegnoCasuale) << ModoGiorno << ModoCasuale;
+    QTest::newRow("giorno nel file") << segno(SegnoGiorno) << ModoCasuale << ModoGiorno;
+    QTest::newRow("file senza modo") << QByteArray("xyz\r\n") << ModoCasuale << ModoCasuale;
+    QTest::newRow("file vuoto") << QByteArray("") << ModoCasuale << ModoCasuale;
+    QTest::newRow("senza file") << QByteArray() << ModoCasuale << ModoCasuale;
+}
+
+void TestForm1::menuSegueIlFile()
+{
+    QFETCH(QByteArray, opzioni);
+    QFETCH(Modo, modo);
+    QFETCH(Modo, mostrato);
+
+    if (!opzioni.isNull())
+        QVERIFY(scrivi(m_dir->filePath("Option.dat"), opzioni));
+    Form1 f(CartellaDiLavoro());
+    f.ImpostaModo(modo);
+    emit menuOpzioni(f)->aboutToShow();
+    QCOMPARE(f.modo(), mostrato);
+    QCOMPARE(f.voceModo(1)->isChecked(), mostrato == ModoGiorno);
+    QCOMPARE(f.voceModo(2)->isChecked(), mostrato == ModoCasuale);
+    QCOMPARE(contenuto(m_dir->filePath("Option.dat")),
+             opzioni.isNull() ? QByteArray("<manca>") : opzioni);
 }
 
 void TestForm1::mostraLegge_data()
@@ -315,12 +389,47 @@ void TestForm1::leggeNonTrovata()
     QVERIFY(f.sfondo().isNull());
     f.MostraLegge(2);
     QVERIFY(!f.sfondo().isNull());
-    QCOMPARE(f.sfondo().size(), QSize(450, 450));
-    QCOMPARE(image1(f)->pixmap().size(), QSize(450, 30));
+    QCOMPARE(f.sfondo().deviceIndependentSize(), QSizeF(450, 450));
+    QCOMPARE(image1(f)->pixmap().deviceIndependentSize(), QSizeF(450, 30));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
     QVERIFY(label1(f)->text().isEmpty());
     QCOMPARE(f.size(), prima);
     QCOMPARE(image1(f)->pos(), banner);
+}
+
+void TestForm1::immaginiAlleScale_data()
+{
+    QTest::addColumn<qreal>("rapporto");
+    QTest::addColumn<qreal>("scala"); // of the copy chosen
+
+    QTest::newRow("100 %") << 1.0 << 1.0;
+    QTest::newRow("125 %: la copia più nitida") << 1.25 << 1.5;
+    QTest::newRow("150 %") << 1.5 << 1.5;
+    QTest::newRow("175 %") << 1.75 << 2.0;
+    QTest::newRow("200 %") << 2.0 << 2.0;
+    QTest::newRow("300 %: la più grande") << 3.0 << 2.0;
+}
+
+// Every copy takes the same room in the layout, only with more pixels in it.
+void TestForm1::immaginiAlleScale()
+{
+    QFETCH(qreal, rapporto);
+    QFETCH(qreal, scala);
+
+    const struct {
+        const char *nome;
+        QSize dimensione;
+    } immagini[] = {{"sfondo", {450, 450}}, {"banner", {450, 30}}, {"icona", {32, 32}}};
+    for (const auto &immagine : immagini) {
+        const QPixmap p = ImmagineAllaScala(QString::fromLatin1(immagine.nome), rapporto);
+        QVERIFY2(!p.isNull(), immagine.nome);
+        QCOMPARE(p.devicePixelRatio(), scala);
+        QCOMPARE(p.size(), immagine.dimensione * scala);
+        QCOMPARE(p.deviceIndependentSize(), QSizeF(immagine.dimensione));
+    }
+    const QList<QSize> icone = IconaDelProgramma().availableSizes();
+    for (const QSize lato : {QSize(32, 32), QSize(48, 48), QSize(64, 64)})
+        QVERIFY(icone.contains(lato));
 }
 
 void TestForm1::fileLeggiIlleggibile()

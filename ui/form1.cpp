@@ -1,10 +1,12 @@
 #include "ui/form1.h"
 
 #include "app/messaggi.h"
+#include "app/opzioni.h"
 #include "laws/cp1252.h"
 #include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/fuoridallabarra.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QAction>
@@ -27,9 +29,8 @@ namespace legge {
 
 namespace {
 
-const QString Bitmap101 = QStringLiteral(":/sfondo.png");
-const QString Bitmap102 = QStringLiteral(":/banner.png");
-const QString Icona = QStringLiteral(":/icona.png");
+const QString Bitmap101 = QStringLiteral("sfondo");
+const QString Bitmap102 = QStringLiteral("banner");
 
 // Layout at creation, in twips.
 constexpr int Label1Sinistra = 120;
@@ -81,7 +82,7 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Una Legge al Giorno"));
-    setWindowIcon(QIcon(Icona));
+    setWindowIcon(IconaDelProgramma());
 
     auto *opzioni = menuBar()->addMenu(QStringLiteral("Opzioni"));
     opzioni->setObjectName(QStringLiteral("Opzioni"));
@@ -101,6 +102,9 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
         opzioni->addAction(QString::fromLatin1(nota))->setEnabled(false);
     }
     mostraModo();
+    // Another copy of the program may have changed the stored mode since this one started.
+    connect(opzioni, &QMenu::aboutToShow, this,
+            [this] { ImpostaModo(ModoDelMenu(m_cartella, m_modo)); });
 
     m_area = new Area(this);
     setCentralWidget(m_area);
@@ -148,8 +152,8 @@ void Form1::mostraModo()
 void Form1::MostraLegge(int numeroGiorno)
 {
     m_numeroGiorno = numeroGiorno;
-    m_sfondo = QPixmap(Bitmap101);
-    m_image1->setPixmap(QPixmap(Bitmap102));
+    m_sfondo = ImmagineAllaScala(Bitmap101, devicePixelRatio());
+    m_image1->setPixmap(ImmagineAllaScala(Bitmap102, devicePixelRatio()));
     m_area->update();
 
     const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
@@ -176,16 +180,12 @@ void Form1::MostraLegge(int numeroGiorno)
 
 void Form1::Casuale_Click(int indice)
 {
-    const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
-    if (scelto != m_modo) {
-        // A failed write leaves the stored mode as it was, so the marks must too: the
-        // user can try again once the cause is fixed.
-        try {
-            ScriviModo(m_cartella / NomeFileOpzioni, scelto);
-            m_modo = scelto;
-        } catch (const std::exception &errore) {
-            avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
-        }
+    // A failed write leaves the stored mode as it was, so the marks must too: the user can
+    // try again once the cause is fixed.
+    try {
+        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+    } catch (const std::exception &errore) {
+        avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
     }
     // Qt has already toggled the item that was clicked.
     mostraModo();
