@@ -33,8 +33,6 @@ constexpr COLORREF ColoreOltreSfondo = RGB(255, 255, 255);
 constexpr UINT FormatoTesto =
     DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
 
-enum Comando : UINT { ComandoEsci = 100, ComandoCopia };
-
 // Every byte has its character, all of them in the Basic Multilingual Plane.
 std::wstring Testo(const std::string &cp1252)
 {
@@ -142,9 +140,9 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     if (!m_label1 || !m_image1)
         ErroreDiSistema("CreateWindowExW");
 
-    ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, ComandoEsci},
-                     {FVIRTKEY | FCONTROL, 'C', ComandoCopia},
-                     {FVIRTKEY | FCONTROL, VK_INSERT, ComandoCopia}};
+    ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, IdEsci},
+                     {FVIRTKEY | FCONTROL, 'C', IdCopia},
+                     {FVIRTKEY | FCONTROL, VK_INSERT, IdCopia}};
     m_acceleratori = CreateAcceleratorTableW(tasti, static_cast<int>(std::size(tasti)));
 
     m_dpi = GetDpiForWindow(m_hwnd);
@@ -440,10 +438,10 @@ LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
         case IdCasuale:
             Casuale_Click(static_cast<int>(LOWORD(w)));
             return 0;
-        case ComandoEsci:
+        case IdEsci:
             PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
             return 0;
-        case ComandoCopia:
+        case IdCopia:
             copia();
             return 0;
         }

@@ -16,9 +16,11 @@ namespace legge {
 // from outside like any window's.
 class Form1Win32 : public FinestraAvvio {
 public:
-    // Menu command ids of the two mode items; the item's index is its id.
+    // Command ids: the two mode items (an item's index is its id), and the keys.
     static constexpr UINT IdGiorno = 1;
     static constexpr UINT IdCasuale = 2;
+    static constexpr UINT IdEsci = 100;  // Esc
+    static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
 
     // Creates the window, hidden. Option.dat and Massime.dat are looked up in `cartella`.
     // Throws std::system_error when the system refuses the window.
