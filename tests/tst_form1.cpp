@@ -19,6 +19,10 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -106,6 +110,12 @@ private slots:
     void immaginiAlleScale();
     void fileLeggiIlleggibile();
     void altezzaSegueIlTesto();
+    void altezzaLimitataDalloSchermo_data();
+    void altezzaLimitataDalloSchermo();
+    void parolaPiuLungaDellaRiga_data();
+    void parolaPiuLungaDellaRiga();
+    void testoScuroConOgniTema_data();
+    void testoScuroConOgniTema();
     void avvioCompleto();
     void cartellaNonUtf8();
     void chiusuraTerminaIlCiclo();
@@ -143,7 +153,8 @@ void TestForm1::finestraAllaCreazione()
     QVERIFY(f.windowFlags() & Qt::Tool);
     QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(f.windowIcon().availableSizes().value(0), QSize(32, 32));
-    QCOMPARE(label1(f)->geometry(), QRect(8, 0, 401, 69));
+    QCOMPARE(f.findChild<QScrollArea *>("Scorrimento")->geometry(), QRect(8, 0, 401, 69));
+    QCOMPARE(label1(f)->size(), QSize(401, 69));
     QCOMPARE(image1(f)->geometry(), QRect(0, 216, 417, 33));
     QVERIFY(label1(f)->text().isEmpty());
     QVERIFY(!label1(f)->autoFillBackground());
@@ -453,6 +464,124 @@ void TestForm1::altezzaSegueIlTesto()
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
+}
+
+void TestForm1::altezzaLimitataDalloSchermo_data()
+{
+    QTest::addColumn<QByteArray>("corpo");
+
+    QTest::newRow("molte righe") << QByteArray("riga di testo\r\n").repeated(200);
+    QTest::newRow("un paragrafo lunghissimo") << QByteArray("parola ").repeated(3000);
+}
+
+// A law taller than the screen: the window stops at the screen's height and the text scrolls.
+void TestForm1::altezzaLimitataDalloSchermo()
+{
+    QFETCH(QByteArray, corpo);
+
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Lunghissima\r\n" + corpo + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    f.Centra();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QRect schermo = f.screen()->availableGeometry();
+    QVERIFY2(f.height() <= schermo.height(), qPrintable(QString::number(f.height())));
+    QVERIFY(f.height() > schermo.height() / 2);
+    QVERIFY(schermo.contains(f.frameGeometry()));
+    QCOMPARE(f.width(), 416);
+
+    auto *scorrimento = f.findChild<QScrollArea *>("Scorrimento");
+    QVERIFY(scorrimento);
+    QLabel *label = label1(f);
+    QVERIFY(scorrimento->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(scorrimento->verticalScrollBar()->maximum(),
+             label->height() - scorrimento->viewport()->height());
+    // The scroll bar takes its room from the text, not from beyond the window's edge.
+    QCOMPARE(label->width(), scorrimento->viewport()->width());
+    QVERIFY(scorrimento->geometry().right() < 416);
+    QCOMPARE(label->height(), label->heightForWidth(label->width()));
+    QCOMPARE(f.height(), scorrimento->height() + 77);
+    QCOMPARE(image1(f)->y(), scorrimento->height() + 3);
+    QVERIFY(image1(f)->geometry().bottom() < f.centralWidget()->height());
+}
+
+void TestForm1::parolaPiuLungaDellaRiga_data()
+{
+    QTest::addColumn<QByteArray>("corpo");
+    QTest::addColumn<bool>("parolaLunga");
+
+    // '/' would end the law.
+    QTest::newRow("indirizzo") << "www.esempio.it?pagina=" + QByteArray(150, 'x') << true;
+    QTest::newRow("numero") << QByteArray(200, '7') << true;
+    QTest::newRow("parole normali")
+        << QByteArray("Chi va piano va sano e va lontano. ").repeated(8) << false;
+}
+
+void TestForm1::parolaPiuLungaDellaRiga()
+{
+    QFETCH(QByteArray, corpo);
+    QFETCH(bool, parolaLunga);
+
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\n" + corpo + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    QLabel *label = label1(f);
+    const QFontMetrics fm(label->font());
+    const QString testo = label->text();
+    if (parolaLunga) {
+        // Every character must find room: after the empty first line, the word takes as
+        // many lines as it needs.
+        const int righe = 1 + (fm.horizontalAdvance(testo.mid(1)) + 400) / 401;
+        QVERIFY2(label->height() >= righe * fm.height(),
+                 qPrintable(QStringLiteral("%1 < %2 righe").arg(label->height()).arg(righe)));
+    } else {
+        // Text of ordinary words wraps where it always did.
+        QCOMPARE(label->height(),
+                 fm.boundingRect(QRect(0, 0, 401, 10000), Qt::TextWordWrap, testo).height());
+    }
+}
+
+void TestForm1::testoScuroConOgniTema_data()
+{
+    QTest::addColumn<bool>("scuro");
+    QTest::newRow("tema chiaro") << false;
+    QTest::newRow("tema scuro") << true;
+}
+
+// The background picture is pale on every desktop, so the text on it must stay dark.
+void TestForm1::testoScuroConOgniTema()
+{
+    QFETCH(bool, scuro);
+
+    const QPalette prima = QApplication::palette();
+    const auto ripristina = qScopeGuard([&] { QApplication::setPalette(prima); });
+    if (scuro) {
+        QPalette tema;
+        for (auto ruolo : {QPalette::Window, QPalette::Base, QPalette::Button})
+            tema.setColor(ruolo, QColor(0x20, 0x20, 0x20));
+        for (auto ruolo : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            tema.setColor(ruolo, QColor(0xf0, 0xf0, 0xf0));
+        QApplication::setPalette(tema);
+    }
+    // Tall enough for the window to reach past the bottom of the background picture.
+    QVERIFY(scriviMassime(
+        m_dir->path(), "/001 Prova\r\n" + QByteArray("MMMMMMMMMMMMMMMM\r\n").repeated(44) + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.centralWidget()->height() > 460);
+    const QImage area = f.centralWidget()->grab().toImage();
+
+    int piuScuro = 255;
+    for (int y = 0; y < label1(f)->height(); y += 1)
+        for (int x = 8; x < 409; ++x)
+            piuScuro = std::min(piuScuro, qGray(area.pixel(x, y)));
+    QVERIFY2(piuScuro < 80, qPrintable(QString::number(piuScuro)));
+    // Next to the text, above and below the picture's lower edge.
+    QVERIFY(qGray(area.pixel(412, 100)) > 200);
+    QVERIFY(qGray(area.pixel(412, 455)) > 200);
 }
 
 void TestForm1::avvioCompleto()
