@@ -1,20 +1,26 @@
 #include "app/avvia.h"
 
-#include "app/finestraform1.h"
-#include "ui/form1.h"
-#include "ui/messaggi.h"
+#include "app/messaggi.h"
 
 #include <exception>
+#include <system_error>
 
 namespace legge {
 
-std::optional<QString> Avvia(Form1 &form1, const Orologio &orologio, SorgenteCasuale &casuale)
+std::filesystem::path CartellaDiLavoro()
 {
-    FinestraForm1 finestra(form1);
+    std::error_code errore;
+    auto cartella = std::filesystem::current_path(errore);
+    return errore ? std::filesystem::path() : cartella;
+}
+
+std::optional<std::string> Avvia(FinestraAvvio &finestra, const std::filesystem::path &cartella,
+                                 const Orologio &orologio, SorgenteCasuale &casuale)
+{
     try {
-        Form_Load(finestra, orologio, casuale);
+        Form_Load(finestra, cartella, orologio, casuale);
     } catch (const std::exception &errore) {
-        return TestoErroreAvvio(errore);
+        return TestoErrore(AvvioFallito, errore);
     }
     return std::nullopt;
 }

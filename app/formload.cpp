@@ -14,8 +14,7 @@ void MostraNumero(FinestraAvvio &finestra, const Orologio &orologio, SorgenteCas
     casuale.semina(-orologio.secondiDallaMezzanotte());
     if (finestra.modo() == ModoCasuale)
         numero = NumeroCasuale(casuale.estrai());
-    finestra.ImpostaNumeroGiorno(numero);
-    finestra.MostraLegge();
+    finestra.MostraLegge(numero);
 }
 
 } // namespace
@@ -26,10 +25,11 @@ int NumeroCasuale(float r)
     return static_cast<int>(static_cast<double>(r) * 365.0) + 1;
 }
 
-void Form_Load(FinestraAvvio &finestra, const Orologio &orologio, SorgenteCasuale &casuale)
+void Form_Load(FinestraAvvio &finestra, const std::filesystem::path &cartella,
+               const Orologio &orologio, SorgenteCasuale &casuale)
 {
     finestra.RendiInPrimoPiano();
-    const auto opzioni = finestra.cartella() / NomeFileOpzioni;
+    const auto opzioni = cartella / NomeFileOpzioni;
     try {
         // A missing or empty Option.dat throws here: that is how a first run creates it.
         if (const auto modo = LeggiModo(opzioni))

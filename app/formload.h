@@ -11,12 +11,10 @@ namespace legge {
 class FinestraAvvio {
 public:
     virtual ~FinestraAvvio() = default;
-    virtual std::filesystem::path cartella() const = 0;
     virtual void RendiInPrimoPiano() = 0;
     virtual Modo modo() const = 0;
     virtual void ImpostaModo(Modo modo) = 0;
-    virtual void ImpostaNumeroGiorno(int numero) = 0;
-    virtual void MostraLegge() = 0;
+    virtual void MostraLegge(int numeroGiorno) = 0;
 };
 
 class Orologio {
@@ -37,9 +35,10 @@ public:
 // The law number for a draw r in [0, 1): 1 to 365, never 366 or 500.
 int NumeroCasuale(float r);
 
-// Decides which law the window shows and shows it. Any failure after the window is
-// made topmost rewrites Option.dat with the default mode and tries once more; a failure
-// on that second attempt is thrown to the caller.
-void Form_Load(FinestraAvvio &finestra, const Orologio &orologio, SorgenteCasuale &casuale);
+// Decides which law the window shows and shows it; Option.dat is looked up in `cartella`.
+// Any failure after the window is made topmost rewrites Option.dat with the default mode
+// and tries once more; a failure on that second attempt is thrown to the caller.
+void Form_Load(FinestraAvvio &finestra, const std::filesystem::path &cartella,
+               const Orologio &orologio, SorgenteCasuale &casuale);
 
 } // namespace legge

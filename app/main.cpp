@@ -15,11 +15,12 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("io.github.leggealgiorno.LeggeAlGiorno"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
 
-    legge::Form1 form1;
+    const auto cartella = legge::CartellaDiLavoro();
+    legge::Form1 form1(cartella);
     legge::OrologioDiSistema orologio;
     legge::GeneratoreCasuale casuale;
-    if (const auto errore = legge::Avvia(form1, orologio, casuale)) {
-        legge::MostraMessaggio(nullptr, QMessageBox::Critical, *errore);
+    if (const auto errore = legge::Avvia(form1, cartella, orologio, casuale)) {
+        legge::MostraMessaggio(nullptr, QMessageBox::Critical, QString::fromStdString(*errore));
         return 1;
     }
     form1.Centra();

@@ -60,10 +60,11 @@ int main(int argc, char **argv)
         }
     }
 
-    Form1 form1;
+    const auto cartella = CartellaDiLavoro();
+    Form1 form1(cartella);
     GeneratoreCasuale casuale;
-    if (const auto errore = Avvia(form1, orologio, casuale)) {
-        stampa(QStringLiteral("errore\n") + *errore);
+    if (const auto errore = Avvia(form1, cartella, orologio, casuale)) {
+        stampa(QStringLiteral("errore\n") + QString::fromStdString(*errore));
         return 1;
     }
     const auto *label1 = form1.findChild<QLabel *>(QStringLiteral("Label1"));
@@ -71,7 +72,7 @@ int main(int argc, char **argv)
         QStringLiteral("mostrata\n%1\n%2\n%3\n%4")
             .arg(form1.windowTitle(),
                  form1.modo() == ModoCasuale ? QStringLiteral("casuale") : QStringLiteral("giorno"),
-                 QString::number(form1.NumeroGiorno.value_or(0)),
+                 QString::number(form1.numeroGiorno().value_or(0)),
                  label1 ? label1->text() : QStringLiteral("<manca Label1>")));
     return 0;
 }

@@ -1,9 +1,11 @@
+#include "app/avvia.h"
 #include "app/casuale.h"
-#include "app/finestraform1.h"
-#include "laws/errorefile.h"
+#include "app/messaggi.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
 #include "ui/messaggi.h"
+#include "utilita.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +23,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,33 +30,38 @@ using namespace legge;
 
 namespace {
 
+// Qt's strings over the shared helpers.
+std::filesystem::path percorsoDi(const QString &percorso)
+{
+    return QFile::encodeName(percorso).toStdString();
+}
+
 QByteArray contenuto(const QString &percorso)
 {
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<manca>");
+    return QByteArray::fromStdString(prova::leggi(percorsoDi(percorso), "<manca>"));
 }
 
 bool scrivi(const QString &percorso, const QByteArray &dati)
 {
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
+    return prova::scrivi(percorsoDi(percorso), {dati.constData(), std::size_t(dati.size())});
 }
 
 // Windows-1252 text, stored complemented as the law file wants it.
-bool scriviMassime(const QString &cartella, QByteArray testo)
+bool scriviMassime(const QString &cartella, const QByteArray &testo)
 {
-    InvertiByte(testo.data(), std::size_t(testo.size()));
-    return scrivi(QDir(cartella).filePath("Massime.dat"), testo);
+    return scrivi(QDir(cartella).filePath("Massime.dat"),
+                  QByteArray::fromStdString(prova::codifica(testo.toStdString())));
 }
 
 QByteArray segno(std::string_view s)
 {
-    return QByteArray(s.data(), qsizetype(s.size())) + "\r\n";
+    return QByteArray::fromStdString(prova::segno(s));
 }
 
 // Keeps the warnings instead of opening a message box.
 class Form1DiProva : public Form1 {
 public:
+    using Form1::Form1;
     QStringList avvisi;
 
 protected:
@@ -124,9 +130,8 @@ void TestForm1::cleanup()
 
 void TestForm1::finestraAllaCreazione()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
-    QCOMPARE(f.cartella(), std::filesystem::path(m_dir->path().toStdString()));
     QCOMPARE(f.centralWidget()->size(), QSize(416, 247));
     QCOMPARE(f.minimumSize(), f.maximumSize());
     QVERIFY(f.windowFlags() & Qt::Tool);
@@ -160,7 +165,7 @@ void TestForm1::menu()
     QFETCH(bool, abilitata);
     QFETCH(bool, spuntata);
 
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QList<QAction *> menu = f.menuBar()->actions();
     QCOMPARE(menu.size(), 1);
     QCOMPARE(menu[0]->text(), QStringLiteral("Opzioni"));
@@ -175,7 +180,7 @@ void TestForm1::menu()
 
 void TestForm1::primoPiano()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QRect prima = f.geometry();
     f.RendiInPrimoPiano();
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
@@ -214,10 +219,9 @@ void TestForm1::clic()
     if (!opzioni.isEmpty())
         QVERIFY(scrivi(percorso, opzioni));
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nTesto./"));
-    Form1DiProva f;
+    Form1DiProva f(CartellaDiLavoro());
     f.ImpostaModo(modo);
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    f.MostraLegge(1);
     const QString titolo = f.windowTitle();
     const QString testo = label1(f)->text();
 
@@ -237,7 +241,7 @@ void TestForm1::clicNonSalvabile()
 {
     // Root can write anywhere, but not a file over a directory.
     QVERIFY(QDir(m_dir->path()).mkdir("Option.dat"));
-    Form1DiProva f;
+    Form1DiProva f(CartellaDiLavoro());
     f.voceModo(2)->trigger();
 
     QCOMPARE(f.modo(), ModoGiorno);
@@ -276,9 +280,8 @@ void TestForm1::mostraLegge()
     QFETCH(QString, testo);
 
     QVERIFY(scriviMassime(m_dir->path(), massime));
-    Form1 f;
-    f.NumeroGiorno = 7;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(7);
 
     QCOMPARE(f.windowTitle(), titolo);
     QLabel *label = label1(f);
@@ -297,9 +300,8 @@ void TestForm1::mostraLegge()
 void TestForm1::titoloLetterale()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Modificato [*] davvero\r\nx/"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
     f.winId();
     QCOMPARE(f.windowHandle()->title(), QStringLiteral("  Modificato [*] davvero"));
 }
@@ -307,12 +309,11 @@ void TestForm1::titoloLetterale()
 void TestForm1::leggeNonTrovata()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nx/"));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const QSize prima = f.size();
     const QPoint banner = image1(f)->pos();
     QVERIFY(f.sfondo().isNull());
-    f.NumeroGiorno = 2;
-    f.MostraLegge();
+    f.MostraLegge(2);
     QVERIFY(!f.sfondo().isNull());
     QCOMPARE(f.sfondo().size(), QSize(450, 450));
     QCOMPARE(image1(f)->pixmap().size(), QSize(450, 30));
@@ -325,9 +326,8 @@ void TestForm1::leggeNonTrovata()
 void TestForm1::fileLeggiIlleggibile()
 {
     QVERIFY(QDir(m_dir->path()).mkdir("Massime.dat"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.MostraLegge());
+    Form1 f(CartellaDiLavoro());
+    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.MostraLegge(1));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
 }
 
@@ -335,14 +335,12 @@ void TestForm1::altezzaSegueIlTesto()
 {
     const QByteArray lunga = "/001 Lunga\r\n" + QByteArray(30, 'x').append(' ').repeated(40) + "/";
     QVERIFY(scriviMassime(m_dir->path(), lunga + "002 Corta\r\nx/"));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     const int creazione = f.height();
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    f.MostraLegge(1);
     const int alta = f.height();
     QVERIFY(alta > creazione);
-    f.NumeroGiorno = 2;
-    f.MostraLegge();
+    f.MostraLegge(2);
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
@@ -351,15 +349,12 @@ void TestForm1::altezzaSegueIlTesto()
 void TestForm1::avvioCompleto()
 {
     // The start-up on the real window, in an empty directory: a first run.
-    class Orologio3Maggio : public Orologio {
-        Data oggi() const override { return {2023, 5, 3}; }
-        float secondiDallaMezzanotte() const override { return 60.f; }
-    } orologio;
+    prova::OrologioFermo orologio; // 3 May 2023
+    orologio.secondi = 60.f;
     GeneratoreCasuale casuale;
-    Form1 f;
-    FinestraForm1 finestra(f);
-    Form_Load(finestra, orologio, casuale);
-    QCOMPARE(f.NumeroGiorno, std::optional(123));
+    Form1 f(CartellaDiLavoro());
+    Form_Load(f, CartellaDiLavoro(), orologio, casuale);
+    QCOMPARE(f.numeroGiorno(), std::optional(123));
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(contenuto(m_dir->filePath("Option.dat")), segno(SegnoGiorno));
     QCOMPARE(contenuto(m_dir->filePath("Massime.dat")), QByteArray());
@@ -379,27 +374,22 @@ void TestForm1::cartellaNonUtf8()
         std::filesystem::remove_all(cartella);
     });
     QVERIFY(::chdir(cartella.c_str()) == 0);
-    QByteArray legge = "/001 Prova\r\nTesto./";
-    InvertiByte(legge.data(), std::size_t(legge.size()));
-    std::ofstream(cartella / "Massime.dat", std::ios::binary) << legge.toStdString();
+    QVERIFY(prova::scrivi(cartella / "Massime.dat", prova::codifica("/001 Prova\r\nTesto./")));
 
     {
-        Form1DiProva f;
-        QCOMPARE(f.cartella(), cartella);
-        f.NumeroGiorno = 1;
-        f.MostraLegge();
+        Form1DiProva f(CartellaDiLavoro());
+        f.MostraLegge(1);
         QCOMPARE(f.windowTitle(), QStringLiteral("  Prova"));
         f.Casuale_Click(2);
         QCOMPARE(f.avvisi, QStringList());
     }
-    std::string opzioni;
-    std::getline(std::ifstream(cartella / "Option.dat", std::ios::binary), opzioni);
-    QCOMPARE(QByteArray::fromStdString(opzioni), segno(SegnoCasuale).chopped(1));
+    QCOMPARE(QByteArray::fromStdString(prova::leggi(cartella / "Option.dat", "<manca>")),
+             segno(SegnoCasuale));
 }
 
 void TestForm1::chiusuraTerminaIlCiclo()
 {
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     f.RendiInPrimoPiano();
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -415,7 +405,7 @@ void TestForm1::chiusuraTerminaIlCiclo()
 void TestForm1::mostrataSenzaX11()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
-    Form1 f;
+    Form1 f(CartellaDiLavoro());
     f.RendiInPrimoPiano();
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -427,9 +417,8 @@ void TestForm1::mostrataSenzaX11()
 void TestForm1::tastiera()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova <b>\r\nTesto &amp;./"));
-    Form1 f;
-    f.NumeroGiorno = 1;
-    f.MostraLegge();
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::keySequence(&f, QKeySequence::Copy);
@@ -441,7 +430,7 @@ void TestForm1::tastiera()
 void TestForm1::messaggioErrore()
 {
     const ErroreFile errore(m_dir->filePath("Massime.dat").toStdString(), "Permesso negato");
-    const QString testo = TestoErroreAvvio(errore);
+    const QString testo = QString::fromStdString(TestoErrore(AvvioFallito, errore));
     QVERIFY(testo.contains(QDir(m_dir->path()).filePath("Massime.dat")));
     QVERIFY(testo.contains(QStringLiteral("Permesso negato")));
 

@@ -1,3 +1,4 @@
+#include "app/avvia.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -94,7 +95,7 @@ private slots:
         Server server;
         QVERIFY(server.aperto());
 
-        Form1 f;
+        Form1 f(CartellaDiLavoro());
         f.RendiInPrimoPiano();
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));

@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "app/messaggi.h"
 #include "laws/cp1252.h"
 #include "file/errorefile.h"
 #include "laws/massime.h"
@@ -20,7 +21,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 
-#include <system_error>
+#include <utility>
 
 namespace legge {
 
@@ -54,16 +55,6 @@ QString TitoloLetterale(QString titolo)
     return titolo.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
-// The current directory's own bytes: QDir would turn a name that is not UTF-8 into
-// another one. When it cannot be told (it was removed), the files are looked up relative
-// to it all the same.
-std::filesystem::path CartellaCorrente()
-{
-    std::error_code errore;
-    auto cartella = std::filesystem::current_path(errore);
-    return errore ? std::filesystem::path() : cartella;
-}
-
 } // namespace
 
 // The client area: the background picture at its own size, clipped, never stretched.
@@ -84,9 +75,9 @@ private:
     Form1 *m_finestra;
 };
 
-Form1::Form1(QWidget *parent)
+Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_cartella(CartellaCorrente())
+      m_cartella(std::move(cartella))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Una Legge al Giorno"));
@@ -154,13 +145,14 @@ void Form1::mostraModo()
     m_casuale[1]->setChecked(m_modo == ModoCasuale);
 }
 
-void Form1::MostraLegge()
+void Form1::MostraLegge(int numeroGiorno)
 {
+    m_numeroGiorno = numeroGiorno;
     m_sfondo = QPixmap(Bitmap101);
     m_image1->setPixmap(QPixmap(Bitmap102));
     m_area->update();
 
-    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, NumeroGiorno.value());
+    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
     if (!legge.trovata)
         return;
 
@@ -192,9 +184,7 @@ void Form1::Casuale_Click(int indice)
             ScriviModo(m_cartella / NomeFileOpzioni, scelto);
             m_modo = scelto;
         } catch (const std::exception &errore) {
-            avvisa(QStringLiteral("Impossibile salvare la modalità scelta; resta quella di "
-                                  "prima.\n\n") +
-                   DescriviErrore(errore));
+            avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
         }
     }
     // Qt has already toggled the item that was clicked.

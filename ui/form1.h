@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/formload.h"
 #include "settings/modo.h"
 
 #include <QMainWindow>
@@ -23,32 +24,29 @@ constexpr int Pixel(int twip)
 
 // The program's only window: the law's text over a background picture, a banner below
 // it, and the "Opzioni" menu with the display mode.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, public FinestraAvvio {
     Q_OBJECT
 
 public:
     static constexpr int LarghezzaArea = 416; // client area at creation
     static constexpr int AltezzaArea = 247;
 
-    explicit Form1(QWidget *parent = nullptr);
-
-    // Where Option.dat and Massime.dat are looked up: the current directory when the
-    // window was created.
-    const std::filesystem::path &cartella() const { return m_cartella; }
+    // Option.dat and Massime.dat are looked up in `cartella`.
+    explicit Form1(std::filesystem::path cartella, QWidget *parent = nullptr);
 
     // Keeps the window above all others without moving or resizing it. Takes effect
     // when the window is next shown.
-    void RendiInPrimoPiano();
+    void RendiInPrimoPiano() override;
 
-    Modo modo() const { return m_modo; }
-    void ImpostaModo(Modo modo);
+    Modo modo() const override { return m_modo; }
+    void ImpostaModo(Modo modo) override;
 
-    std::optional<int> NumeroGiorno;
-
-    // Puts law NumeroGiorno on screen and fits the window's height to it. Throws
+    // Puts law `numeroGiorno` on screen and fits the window's height to it. Throws
     // legge::ErroreFile when the law file cannot be read; the window is then unchanged
     // apart from its pictures.
-    void MostraLegge();
+    void MostraLegge(int numeroGiorno) override;
+    // The number last asked for, for the tests' eyes.
+    std::optional<int> numeroGiorno() const { return m_numeroGiorno; }
 
     // Stores the mode of menu item `indice` (1 or 2) for the next start.
     void Casuale_Click(int indice);
@@ -72,6 +70,7 @@ private:
 
     std::filesystem::path m_cartella;
     Modo m_modo = ModoGiorno;
+    std::optional<int> m_numeroGiorno;
     std::array<QAction *, 2> m_casuale{};
     QPixmap m_sfondo;
     Area *m_area = nullptr;

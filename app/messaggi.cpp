@@ -1,0 +1,24 @@
+#include "app/messaggi.h"
+
+#include "file/errorefile.h"
+
+namespace legge {
+
+std::string TestoErrore(std::string_view premessa, const std::exception &errore)
+{
+    std::string testo(premessa);
+    testo += "\n\n";
+    if (const auto *file = dynamic_cast<const ErroreFile *>(&errore)) {
+        const std::u8string nome = file->percorso().u8string();
+        testo += "File: ";
+        testo.append(nome.begin(), nome.end());
+        testo += "\nMotivo: ";
+        testo += file->motivo();
+    } else {
+        testo += "Motivo: ";
+        testo += errore.what();
+    }
+    return testo;
+}
+
+} // namespace legge

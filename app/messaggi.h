@@ -1,0 +1,21 @@
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace legge {
+
+// What both front-ends tell the user, in UTF-8 plain text: a file name or a system message
+// may hold '<' or '&', so no front-end may read these as markup.
+inline constexpr std::string_view TitoloMessaggi{"Una Legge al Giorno"};
+inline constexpr std::string_view AvvioFallito{
+    "Impossibile mostrare la legge: il programma termina."};
+inline constexpr std::string_view ModoNonSalvato{
+    "Impossibile salvare la modalità scelta; resta quella di prima."};
+
+// `premessa`, a blank line, then the file and the system's reason when the failure is
+// about a file, or the bare reason otherwise.
+std::string TestoErrore(std::string_view premessa, const std::exception &errore);
+
+} // namespace legge
