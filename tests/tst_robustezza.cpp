@@ -148,7 +148,7 @@ TEST_CASE("Massime.dat di 100 MB casuali")
         std::ptrdiff_t conta = 0;
     } contatore;
     PercorriMassime(file, contatore);
-    const char sep = char(0xD0);
+    const char sep = codifica("/").at(0);
     const auto separatori = std::count(dati.begin(), dati.end(), sep);
     REQUIRE(separatori > 1000);
     CHECK(contatore.conta == separatori - 1);
