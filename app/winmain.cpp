@@ -1,6 +1,7 @@
 #include "app/avvia.h"
 #include "app/casuale.h"
 #include "app/messaggi.h"
+#include "app/rigadicomando.h"
 #include "ui/form1win32.h"
 #include "ui/messaggiwin32.h"
 #include "versione.h"
@@ -20,7 +21,6 @@ constexpr char Aiuto[] =
     "Non accetta opzioni. Legge Massime.dat e Option.dat nella cartella da cui viene avviato: "
     "il collegamento nel menu Start la imposta sulla cartella dei dati in %APPDATA%.\n\n"
     "Esc chiude la finestra, Ctrl+C copia la legge.";
-constexpr char Versione[] = "Una Legge al Giorno " LEGGE_VERSIONE;
 
 std::string Utf8(const wchar_t *testo)
 {
@@ -48,12 +48,11 @@ int RigaDiComando()
         return 0;
     }
     if (primo == L"--version") {
-        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, Versione);
+        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, legge::TestoVersione(LEGGE_VERSIONE));
         return 0;
     }
     legge::MostraMessaggio(nullptr, MB_ICONERROR,
-                           "Argomento non riconosciuto: " + testo +
-                               "\n\nIl programma non accetta opzioni; --help spiega come si usa.");
+                           legge::TestoArgomentoSbagliato("leggealgiorno", testo));
     return 2;
 }
 

@@ -389,7 +389,11 @@ void Form1Win32::copia() const
             testo += L'\r';
         testo += c;
     }
-    if (!OpenClipboard(m_hwnd))
+    // Another program (a clipboard manager) may hold the clipboard for a moment.
+    bool aperti = false;
+    for (int tentativo = 0; tentativo < 20 && !(aperti = OpenClipboard(m_hwnd)); ++tentativo)
+        Sleep(10);
+    if (!aperti)
         return;
     EmptyClipboard();
     const std::size_t byte = (testo.size() + 1) * sizeof(wchar_t);
