@@ -299,6 +299,23 @@ StatoFile statoDi(const std::filesystem::path &percorso)
     return stato;
 }
 
+// INVALID_HANDLE_VALUE when nothing is there; any other failure throws.
+HANDLE apriInLettura(const std::filesystem::path &percorso)
+{
+    const HANDLE file = ::CreateFileW(percorso.c_str(), GENERIC_READ, Condivisione, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        return file;
+    const DWORD errore = ::GetLastError();
+    if (mancante(errore))
+        return INVALID_HANDLE_VALUE;
+    // Windows opens no directory this way and calls it access denied; say what it is.
+    const DWORD attributi = ::GetFileAttributesW(percorso.c_str());
+    if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY))
+        throw ErroreFile(percorso, "è una cartella, non un file");
+    lancia(percorso, errore);
+}
+
 } // namespace
 
 FileAperto::FileAperto(std::intptr_t nativo, std::filesystem::path percorso, bool proprio) noexcept
@@ -402,18 +419,9 @@ bool FileAperto::terminale() const
 
 FileAperto ApriFileDati(const std::filesystem::path &percorso)
 {
-    Maniglia file(::CreateFileW(percorso.c_str(), GENERIC_READ, Condivisione, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valida()) {
-        const DWORD errore = ::GetLastError();
-        if (mancante(errore))
-            return {};
-        // Windows opens no directory this way and calls it access denied; say what it is.
-        const DWORD attributi = ::GetFileAttributesW(percorso.c_str());
-        if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY))
-            throw ErroreFile(percorso, "è una cartella, non un file");
-        lancia(percorso, errore);
-    }
+    Maniglia file(apriInLettura(percorso));
+    if (!file.valida())
+        return {};
     // Pipes and devices (CON, NUL, COM1...) are opened like files; only a file on a disk ends.
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
         throw ErroreFile(percorso, "non è un file regolare");
@@ -422,10 +430,9 @@ FileAperto ApriFileDati(const std::filesystem::path &percorso)
 
 FileAperto ApriInLettura(const std::filesystem::path &percorso)
 {
-    const HANDLE file = ::CreateFileW(percorso.c_str(), GENERIC_READ, Condivisione, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = apriInLettura(percorso);
     if (file == INVALID_HANDLE_VALUE)
-        lancia(percorso);
+        lancia(percorso, ERROR_FILE_NOT_FOUND);
     return AccessoNativo::proprio(file, percorso);
 }
 
