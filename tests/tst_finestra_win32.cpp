@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -396,6 +397,8 @@ TEST_CASE("l'altezza segue la legge: etichetta + 1150 twip, banner 50 twip sotto
         REQUIRE(image1);
 
         const int dpi = int(GetDpiForWindow(form1));
+        if (const char *atteso = std::getenv("LEGGE_DPI_ATTESO"))
+            CHECK(dpi == std::atoi(atteso));
         const auto pixel = [dpi](int twip) { return MulDiv(twip, dpi, legge::TwipPerPollice); };
         const RECT finestra = Rettangolo(form1);
         const RECT label = Rettangolo(label1);

@@ -17,6 +17,13 @@ add_test(NAME tst_finestra_win32
                  $<TARGET_FILE:tst_finestra_win32>)
 set_tests_properties(tst_finestra_win32 PROPERTIES
     ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine-finestre")
+# The layout again at 150 %, the scale set in a prefix of its own before the program starts.
+add_test(NAME tst_finestra_win32_150
+         COMMAND xvfb-run -a -s "-screen 0 1024x768x24"
+                 sh -c "wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1; wineserver -w; wine \"$0\" -tc=*altezza*; esito=$?; wineserver -k; exit $esito"
+                 $<TARGET_FILE:tst_finestra_win32>)
+set_tests_properties(tst_finestra_win32_150 PROPERTIES
+    ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine-finestre-150;LEGGE_DPI_ATTESO=144")
 
 # The installer, in a Wine prefix of its own that it throws away.
 add_test(NAME tst_installatore

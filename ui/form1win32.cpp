@@ -153,9 +153,9 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
 Form1Win32::~Form1Win32()
 {
     if (m_hwnd) {
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        SetWindowLongPtrW(m_label1, GWLP_USERDATA, 0);
-        SetWindowLongPtrW(m_image1, GWLP_USERDATA, 0);
+        // No message may reach this object while it is being taken apart.
+        for (HWND finestra : {m_hwnd, m_label1, m_image1})
+            SetWindowLongPtrW(finestra, GWLP_USERDATA, 0);
         DestroyWindow(m_hwnd);
     }
     if (m_acceleratori)
@@ -412,12 +412,17 @@ void Form1Win32::copia() const
 
 LRESULT CALLBACK Form1Win32::ProceduraForm1(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
-    if (auto *finestra = Proprietario<Form1Win32>(hwnd, msg, l)) {
-        if (!finestra->m_hwnd)
-            finestra->m_hwnd = hwnd;
-        return finestra->messaggio(msg, w, l);
+    auto *finestra = Proprietario<Form1Win32>(hwnd, msg, l);
+    if (!finestra)
+        return DefWindowProcW(hwnd, msg, w, l);
+    if (msg == WM_NCDESTROY) {
+        // Closed by the user: the object outlives its window and must not destroy it again.
+        finestra->m_hwnd = finestra->m_label1 = finestra->m_image1 = nullptr;
+        return DefWindowProcW(hwnd, msg, w, l);
     }
-    return DefWindowProcW(hwnd, msg, w, l);
+    if (!finestra->m_hwnd)
+        finestra->m_hwnd = hwnd;
+    return finestra->messaggio(msg, w, l);
 }
 
 LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
