@@ -16,6 +16,7 @@ constexpr wchar_t Testo[] = L"\nSe aspetti l'autobus, arriva quello della direzi
 
 HBITMAP sfondo, banner;
 HFONT carattere;
+int altezzaTesto;
 
 LRESULT CALLBACK Procedura(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
 {
@@ -26,9 +27,8 @@ LRESULT CALLBACK Procedura(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
         SelectObject(memoria, sfondo);
         BitBlt(dc, 0, 0, 450, 450, memoria, 0, 0, SRCCOPY);
         SelectObject(memoria, banner);
-        RECT area{8, 0, 409, 0};
+        RECT area{8, 0, 409, altezzaTesto};
         SelectObject(dc, carattere);
-        DrawTextW(dc, Testo, -1, &area, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_CALCRECT);
         SetBkMode(dc, TRANSPARENT);
         DrawTextW(dc, Testo, -1, &area, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
         SetStretchBltMode(dc, HALFTONE);
@@ -54,6 +54,14 @@ int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int)
     metriche.cbSize = sizeof metriche;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metriche, &metriche, 0);
     carattere = CreateFontIndirectW(&metriche.lfMessageFont);
+    // Like the program, and like the Qt yardstick's label, the window's height follows the
+    // text, so the text is measured before the window is shown.
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, carattere);
+    RECT area{8, 0, 409, 0};
+    DrawTextW(dc, Testo, -1, &area, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_CALCRECT);
+    DeleteDC(dc);
+    altezzaTesto = area.bottom;
 
     WNDCLASSW classe{};
     classe.lpfnWndProc = Procedura;

@@ -228,14 +228,8 @@ void Form1Win32::Mostra()
     const int x = lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2;
     const int y =
         std::max<int>(lavoro.top, lavoro.top + (lavoro.bottom - lavoro.top - altezza) / 2);
-    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // Moving to another monitor may have changed the scale; the size follows it.
-    if (GetDpiForWindow(m_hwnd) != m_dpi) {
-        m_dpi = GetDpiForWindow(m_hwnd);
-        preparaPerDpi();
-        dimensiona();
-    }
-    ShowWindow(m_hwnd, SW_SHOW);
+    // Centred on the monitor it is on, so its scale stays the one it was laid out for.
+    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     // So that Esc and Ctrl+C work at once, without a click on the window first.
     SetForegroundWindow(m_hwnd);
     SetFocus(m_hwnd);
@@ -328,12 +322,20 @@ void Form1Win32::dimensiona()
         bannerAlto = label1Altezza + pixel(DistanzaBanner);
     }
 
-    SetWindowPos(m_hwnd, nullptr, 0, 0, larghezza, altezza,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(m_label1, nullptr, pixel(Label1Sinistra), 0, label1Larghezza, label1Altezza,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(m_image1, nullptr, 0, bannerAlto, m_banner.larghezza, m_banner.altezza,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Each move costs a trip to the display server under some systems: only what changes.
+    const auto colloca = [](HWND hwnd, int x, int y, int larghezza, int altezza) {
+        RECT ora{};
+        GetWindowRect(hwnd, &ora);
+        MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT *>(&ora), 2);
+        const bool figlio = GetParent(hwnd) != nullptr;
+        if (ora.right - ora.left != larghezza || ora.bottom - ora.top != altezza ||
+            (figlio && (ora.left != x || ora.top != y)))
+            SetWindowPos(hwnd, nullptr, x, y, larghezza, altezza,
+                         SWP_NOZORDER | SWP_NOACTIVATE | (figlio ? 0 : SWP_NOMOVE));
+    };
+    colloca(m_hwnd, 0, 0, larghezza, altezza);
+    colloca(m_label1, pixel(Label1Sinistra), 0, label1Larghezza, label1Altezza);
+    colloca(m_image1, 0, bannerAlto, m_banner.larghezza, m_banner.altezza);
     if (!scorre) {
         m_altezzaTesto = label1Altezza;
         m_scorrimento = 0;
