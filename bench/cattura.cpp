@@ -2,7 +2,9 @@
 // temporary directory holding a sample law for every day. scripts/screenshot runs it on
 // Xvfb with a window manager, whose title bar is where the law's title shows.
 //
-//   build/bench/cattura docs/screenshot.png
+//   build/bench/cattura docs/screenshot.png [PROGRAMMA]
+//
+// PROGRAMMA is this build's program unless given; a Windows one (*.exe) runs under Wine.
 
 // Qt first: Xlib defines macros (Status, CursorShape) that clash with Qt's headers.
 #include <QImage>
@@ -20,8 +22,8 @@
 int main(int argc, char **argv)
 {
     Display *display = XOpenDisplay(nullptr);
-    if (!display || argc != 2) {
-        std::fprintf(stderr, "Uso, con uno schermo X: %s FILE.png\n", argv[0]);
+    if (!display || argc < 2 || argc > 3) {
+        std::fprintf(stderr, "Uso, con uno schermo X: %s FILE.png [PROGRAMMA]\n", argv[0]);
         return 2;
     }
     char modello[] = "/tmp/cattura-XXXXXX";
@@ -30,7 +32,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "Impossibile preparare la cartella di prova\n");
         return 2;
     }
-    const Avviato avviato = AvviaEAttendi(display, {LEGGEALGIORNO}, cartella, 10000);
+    const Avviato avviato =
+        AvviaEAttendi(display, Comando(argc > 2 ? argv[2] : LEGGEALGIORNO), cartella, 30000);
     int esito = 1;
     if (avviato.pid > 0) {
         // Give it time to paint.

@@ -35,35 +35,10 @@ double Mediana(std::vector<double> valori)
     return n % 2 ? valori[n / 2] : (valori[n / 2 - 1] + valori[n / 2]) / 2;
 }
 
-bool SottoWine(const std::string &programma)
-{
-    return programma.ends_with(".exe");
-}
-
-// Where `nome` is found on the PATH; `nome` itself when nowhere.
-std::string NelPath(const std::string &nome)
-{
-    const char *path = std::getenv("PATH");
-    std::string elenco = path ? path : "";
-    for (std::size_t inizio = 0; inizio <= elenco.size();) {
-        std::size_t fine = elenco.find(':', inizio);
-        if (fine == std::string::npos)
-            fine = elenco.size();
-        const std::string candidato = elenco.substr(inizio, fine - inizio) + "/" + nome;
-        if (access(candidato.c_str(), X_OK) == 0)
-            return candidato;
-        inizio = fine + 1;
-    }
-    return nome;
-}
-
 bool Misura(Display *display, const std::string &programma, const std::string &cartella,
             Misure &misure)
 {
-    std::vector<std::string> comando{programma};
-    if (SottoWine(programma))
-        comando = {NelPath("wine"), std::filesystem::absolute(programma).string()};
-    const Avviato avviato = AvviaEAttendi(display, comando, cartella, 30000);
+    const Avviato avviato = AvviaEAttendi(display, Comando(programma), cartella, 30000);
     if (avviato.pid < 0) {
         std::fprintf(stderr, "%s non ha aperto una finestra\n", programma.c_str());
         return false;
