@@ -127,16 +127,24 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
         AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, nota);
     AppendMenuW(barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni), L"Opzioni");
 
+    // Created at its size on the main monitor: under Wine every later move costs a trip to
+    // the display server.
+    m_dpi = GetDpiForSystem();
+    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
+    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
     m_hwnd = CreateWindowExW(StileEsteso, ClasseForm1, TitoloIniziale, Stile, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 0, 0, nullptr, barra, istanza, this);
+                             CW_USEDEFAULT, esterno.right - esterno.left,
+                             esterno.bottom - esterno.top, nullptr, barra, istanza, this);
     if (!m_hwnd) {
         DestroyMenu(barra);
         ErroreDiSistema("CreateWindowExW");
     }
-    m_label1 = CreateWindowExW(0, ClasseLabel1, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hwnd,
-                               nullptr, istanza, this);
-    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hwnd,
-                               nullptr, istanza, this);
+    m_label1 = CreateWindowExW(0, ClasseLabel1, L"", WS_CHILD | WS_VISIBLE, pixel(Label1Sinistra),
+                               0, pixel(Label1Larghezza), pixel(Label1Altezza), m_hwnd, nullptr,
+                               istanza, this);
+    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, pixel(Image1Alto),
+                               pixel(Image1Larghezza), pixel(Image1Altezza), m_hwnd, nullptr,
+                               istanza, this);
     if (!m_label1 || !m_image1)
         ErroreDiSistema("CreateWindowExW");
 
