@@ -24,7 +24,8 @@ constexpr wchar_t TitoloIniziale[] = L"Una Legge al Giorno";
 constexpr DWORD Stile = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD StileEsteso = WS_EX_TOOLWINDOW;
 
-// Light and fixed, like the picture under it: the text must not take the desktop's colours.
+// Dark and fixed, since the picture under it is always light: the text must not take the
+// desktop's colours.
 constexpr COLORREF ColoreTesto = RGB(0, 0, 0);
 // Beyond the background picture, when a long law makes the window taller than it.
 constexpr COLORREF ColoreOltreSfondo = RGB(255, 255, 255);
@@ -48,7 +49,8 @@ std::wstring Testo(const std::string &cp1252)
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), cosa);
 }
 
-void RegistraClasse(HINSTANCE istanza, const wchar_t *nome, WNDPROC procedura, HICON icona)
+void RegistraClasse(HINSTANCE istanza, const wchar_t *nome, WNDPROC procedura, HICON icona,
+                    HICON piccola)
 {
     WNDCLASSEXW classe{};
     classe.cbSize = sizeof classe;
@@ -57,7 +59,7 @@ void RegistraClasse(HINSTANCE istanza, const wchar_t *nome, WNDPROC procedura, H
     classe.hInstance = istanza;
     classe.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     classe.hIcon = icona;
-    classe.hIconSm = icona;
+    classe.hIconSm = piccola;
     classe.lpszClassName = nome;
     // A class left over from an earlier window of this process is as good.
     if (!RegisterClassExW(&classe) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
@@ -111,11 +113,14 @@ HBITMAP Adatta(HBITMAP origine, int larghezza, int altezza)
 Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     : m_cartella(std::move(cartella)), m_istanza(istanza)
 {
-    const auto icona = static_cast<HICON>(
-        LoadImageW(istanza, MAKEINTRESOURCEW(RISORSA_ICONA), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    RegistraClasse(istanza, ClasseForm1, ProceduraForm1, icona);
-    RegistraClasse(istanza, ClasseLabel1, ProceduraLabel1, nullptr);
-    RegistraClasse(istanza, ClasseImage1, ProceduraImage1, nullptr);
+    const auto icona = [istanza](int lato) {
+        return static_cast<HICON>(LoadImageW(istanza, MAKEINTRESOURCEW(RISORSA_ICONA), IMAGE_ICON,
+                                             lato, lato, LR_SHARED));
+    };
+    RegistraClasse(istanza, ClasseForm1, ProceduraForm1, icona(GetSystemMetrics(SM_CXICON)),
+                   icona(GetSystemMetrics(SM_CXSMICON)));
+    RegistraClasse(istanza, ClasseLabel1, ProceduraLabel1, nullptr, nullptr);
+    RegistraClasse(istanza, ClasseImage1, ProceduraImage1, nullptr, nullptr);
 
     HMENU barra = CreateMenu();
     m_opzioni = CreatePopupMenu();
