@@ -2,8 +2,8 @@
 
 #include "app/messaggi.h"
 #include "app/opzioni.h"
-#include "laws/cp1252.h"
 #include "file/errorefile.h"
+#include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "ui/disposizione.h"
 #include "ui/etichetta.h"
