@@ -318,8 +318,10 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
 
     const std::filesystem::path cartella =
         destinazione.has_parent_path() ? destinazione.parent_path() : std::filesystem::path(".");
-    std::string modello =
-        (cartella / ("." + destinazione.filename().string() + ".XXXXXX")).string();
+    std::string nascosto(1, '.');
+    nascosto += destinazione.filename().string();
+    nascosto += ".XXXXXX";
+    std::string modello = (cartella / nascosto).string();
     Descrittore temporaneo(::mkostemp(modello.data(), O_CLOEXEC));
     if (temporaneo.fd() < 0) {
         const int errore = errno;
