@@ -47,8 +47,8 @@ void genera(const std::filesystem::path &file, std::size_t &records)
         scritti += blocco.size();
         ++records;
     }
-    blocco = legge::CodificaRecord(500, "Ultima legge", "Il fondo del file.") +
-             legge::ChiusuraMassime();
+    blocco =
+        legge::CodificaRecord(500, "Ultima legge", "Il fondo del file.") + legge::ChiusuraMassime();
     std::fwrite(blocco.data(), 1, blocco.size(), f);
     ++records;
     std::fclose(f);
