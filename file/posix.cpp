@@ -17,15 +17,26 @@ namespace legge {
 
 class AccessoNativo {
 public:
+    // Leaves errno as the call that made `fd` set it, for the caller to read.
     static FileAperto proprio(int fd, const std::filesystem::path &percorso)
     {
-        return FileAperto(fd, percorso, true);
+        const int errore = errno;
+        FileAperto file(fd, percorso, true);
+        errno = errore;
+        return file;
     }
     static FileAperto prestato(int fd, std::string_view nome)
     {
         return FileAperto(fd, std::filesystem::path(nome), false);
     }
     static int fd(const FileAperto &file) { return static_cast<int>(file.m_nativo); }
+    // Closes at once, for a caller that must know whether the written bytes made it:
+    // 0 or an errno value.
+    static int chiudi(FileAperto &file) noexcept
+    {
+        file.m_proprio = false;
+        return ::close(static_cast<int>(std::exchange(file.m_nativo, -1))) == 0 ? 0 : errno;
+    }
 };
 
 namespace {
@@ -35,30 +46,6 @@ namespace {
 {
     throw ErroreFile::daSistema(percorso, codice);
 }
-
-// Closes on leaving scope; for descriptors that never leave this file.
-class Descrittore {
-public:
-    explicit Descrittore(int fd) noexcept : m_fd(fd) {}
-    ~Descrittore()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descrittore(const Descrittore &) = delete;
-    Descrittore &operator=(const Descrittore &) = delete;
-    int fd() const noexcept { return m_fd; }
-    int rilascia() noexcept { return std::exchange(m_fd, -1); }
-    // Closes now, so that the error of a close after writing is seen; 0 or an errno value.
-    int chiudi() noexcept
-    {
-        const int esito = ::close(std::exchange(m_fd, -1));
-        return esito == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 // 0 or the errno value of the first failed write.
 int scriviDa(int fd, std::string_view dati, off_t posizione)
@@ -106,33 +93,36 @@ void scriviSulPosto(const std::filesystem::path &percorso,
     int fd = ::open(destinazione.c_str(), O_RDWR | Opzioni);
     if (fd < 0 && errno == EACCES)
         fd = ::open(destinazione.c_str(), O_WRONLY | Opzioni);
-    Descrittore file(fd);
-    if (file.fd() < 0) {
+    FileAperto file = AccessoNativo::proprio(fd, destinazione);
+    if (!file) {
         // The file does not exist either: the directory's refusal is the real cause.
         lancia(percorso, errno == ENOENT && erroreTemporaneo != 0 ? erroreTemporaneo : errno);
     }
     struct stat st {};
-    if (::fstat(file.fd(), &st) != 0)
+    if (::fstat(AccessoNativo::fd(file), &st) != 0)
         lancia(percorso);
     if (!S_ISREG(st.st_mode))
         throw ErroreFile(percorso, "non è un file regolare: lo lascio com'è");
     // A small file is kept whole, so that even a failure after cutting its tail can be undone.
     const auto dimensione = static_cast<std::size_t>(st.st_size);
-    const std::string vecchio = daSalvare(
-        file.fd(), dimensione <= 64 * 1024 ? dimensione : std::min(contenuto.size(), dimensione));
+    const std::string vecchio =
+        daSalvare(AccessoNativo::fd(file),
+                  dimensione <= 64 * 1024 ? dimensione : std::min(contenuto.size(), dimensione));
 
     // Overwrite first and cut the tail afterwards: overwriting bytes that exist needs no
     // new space on the disk, and on failure the old bytes go back where they were.
-    int errore = scriviDa(file.fd(), contenuto, 0);
-    if (errore == 0 && ::ftruncate(file.fd(), static_cast<off_t>(contenuto.size())) != 0)
+    int errore = scriviDa(AccessoNativo::fd(file), contenuto, 0);
+    if (errore == 0 &&
+        ::ftruncate(AccessoNativo::fd(file), static_cast<off_t>(contenuto.size())) != 0)
         errore = errno;
-    if (errore == 0 && ::fsync(file.fd()) != 0)
+    if (errore == 0 && ::fsync(AccessoNativo::fd(file)) != 0)
         errore = errno;
     if (errore != 0) {
-        if (::ftruncate(file.fd(), st.st_size) == 0 && scriviDa(file.fd(), vecchio, 0) == 0)
-            ::fsync(file.fd());
+        if (::ftruncate(AccessoNativo::fd(file), st.st_size) == 0 &&
+            scriviDa(AccessoNativo::fd(file), vecchio, 0) == 0)
+            ::fsync(AccessoNativo::fd(file));
     }
-    const int chiusura = file.chiudi();
+    const int chiusura = AccessoNativo::chiudi(file);
     if (errore == 0)
         errore = chiusura;
     if (errore != 0)
@@ -265,24 +255,25 @@ bool FileAperto::terminale() const
 FileAperto ApriFileDati(const std::filesystem::path &percorso)
 {
     // Non-blocking only so that opening a FIFO returns at once; regular files ignore it.
-    Descrittore file(::open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.fd() < 0) {
+    FileAperto file = AccessoNativo::proprio(
+        ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK), percorso);
+    if (!file) {
         if (errno == ENOENT)
             return {};
         lancia(percorso);
     }
     struct stat st {};
-    if (::fstat(file.fd(), &st) != 0)
+    if (::fstat(AccessoNativo::fd(file), &st) != 0)
         lancia(percorso);
     if (S_ISDIR(st.st_mode))
         lancia(percorso, EISDIR);
     if (!S_ISREG(st.st_mode))
         throw ErroreFile(percorso, "non è un file regolare");
     // Reads then block again, as a regular file's always may.
-    const int flag = ::fcntl(file.fd(), F_GETFL);
+    const int flag = ::fcntl(AccessoNativo::fd(file), F_GETFL);
     if (flag >= 0)
-        ::fcntl(file.fd(), F_SETFL, flag & ~O_NONBLOCK);
-    return AccessoNativo::proprio(file.rilascia(), percorso);
+        ::fcntl(AccessoNativo::fd(file), F_SETFL, flag & ~O_NONBLOCK);
+    return file;
 }
 
 FileAperto ApriInLettura(const std::filesystem::path &percorso)
@@ -295,8 +286,9 @@ FileAperto ApriInLettura(const std::filesystem::path &percorso)
 
 void CreaFileVuoto(const std::filesystem::path &percorso)
 {
-    Descrittore file(::open(percorso.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (file.fd() < 0 && errno != EEXIST)
+    const FileAperto file = AccessoNativo::proprio(
+        ::open(percorso.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666), percorso);
+    if (!file && errno != EEXIST)
         lancia(percorso);
 }
 
@@ -318,10 +310,12 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
 
     const std::filesystem::path cartella =
         destinazione.has_parent_path() ? destinazione.parent_path() : std::filesystem::path(".");
-    std::string modello =
-        (cartella / ("." + destinazione.filename().string() + ".XXXXXX")).string();
-    Descrittore temporaneo(::mkostemp(modello.data(), O_CLOEXEC));
-    if (temporaneo.fd() < 0) {
+    std::string nascosto(1, '.');
+    nascosto += destinazione.filename().string();
+    nascosto += ".XXXXXX";
+    std::string modello = (cartella / nascosto).string();
+    FileAperto temporaneo = AccessoNativo::proprio(::mkostemp(modello.data(), O_CLOEXEC), modello);
+    if (!temporaneo) {
         const int errore = errno;
         if (errore == EACCES || errore == EPERM) {
             scriviSulPosto(percorso, destinazione, contenuto, errore);
@@ -335,20 +329,21 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
         permessi = st.st_mode & 07777;
         // Owner and group first: changing them may clear the set-id bits. Whoever may not
         // give the file away may still keep its group, if they belong to it.
-        if (::fchown(temporaneo.fd(), st.st_uid, st.st_gid) != 0)
-            static_cast<void>(::fchown(temporaneo.fd(), static_cast<uid_t>(-1), st.st_gid));
+        if (::fchown(AccessoNativo::fd(temporaneo), st.st_uid, st.st_gid) != 0)
+            static_cast<void>(
+                ::fchown(AccessoNativo::fd(temporaneo), static_cast<uid_t>(-1), st.st_gid));
     } else {
         // mkstemp creates 0600; a new file should get what open(2) would have given it.
         const mode_t maschera = ::umask(0);
         ::umask(maschera);
         permessi = 0666 & ~maschera;
     }
-    int errore = ::fchmod(temporaneo.fd(), permessi) == 0 ? 0 : errno;
+    int errore = ::fchmod(AccessoNativo::fd(temporaneo), permessi) == 0 ? 0 : errno;
     if (errore == 0)
-        errore = scriviDa(temporaneo.fd(), contenuto, 0);
-    if (errore == 0 && ::fsync(temporaneo.fd()) != 0)
+        errore = scriviDa(AccessoNativo::fd(temporaneo), contenuto, 0);
+    if (errore == 0 && ::fsync(AccessoNativo::fd(temporaneo)) != 0)
         errore = errno;
-    const int chiusura = temporaneo.chiudi();
+    const int chiusura = AccessoNativo::chiudi(temporaneo);
     if (errore == 0)
         errore = chiusura;
     if (errore == 0 && ::rename(modello.c_str(), destinazione.c_str()) != 0)
@@ -359,9 +354,10 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
     }
     // Make the rename itself durable; failing here loses nothing that was not already
     // visible, so it is not worth an error.
-    const Descrittore fdCartella(::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fdCartella.fd() >= 0)
-        ::fsync(fdCartella.fd());
+    const FileAperto dirCartella = AccessoNativo::proprio(
+        ::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), cartella);
+    if (dirCartella)
+        ::fsync(AccessoNativo::fd(dirCartella));
 }
 
 FileAperto &IngressoStandard()

@@ -433,3 +433,27 @@ TEST_CASE("ucciso durante la scrittura")
     }
     MESSAGE(conTemporaneo << " uccisioni su 100 hanno lasciato un file temporaneo");
 }
+
+// A file with two names is rewritten where it stands; a disk that fills up half-way
+// through must leave both names with the old content.
+TEST_CASE("disco pieno, due nomi")
+{
+    CartellaTemporanea dir;
+    const auto file = dir.file("Option.dat");
+    const auto altro = dir.file("copia.dat");
+    REQUIRE(scrivi(file, Giorno));
+    fs::create_hard_link(file, altro);
+
+    const Risposta esito = chiedi(
+        {"--limite-file", std::to_string(Giorno.size()), "scrivi-modo", file.string(), "casuale"},
+        false);
+    CHECK(esito.codice == 3);
+    CHECK(leggi(file) == Giorno);
+    CHECK(leggi(altro) == Giorno);
+    CHECK(fs::hard_link_count(file) == 2u);
+    CHECK(voci(dir.percorso()) == std::vector<std::string>{"Option.dat", "copia.dat"});
+
+    // With room enough, both names see the new marker.
+    ScriviModo(file, ModoCasuale);
+    CHECK(leggi(altro) == Casuale);
+}

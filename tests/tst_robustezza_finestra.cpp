@@ -141,6 +141,8 @@ private slots:
 
     void avvio_data();
     void avvio();
+    void opzioniCollegate_data();
+    void opzioniCollegate();
     void massimeCasuali100MB();
     void utenteSenzaPermessi_data();
     void utenteSenzaPermessi();
@@ -237,8 +239,8 @@ void TestRobustezzaFinestra::avvio_data()
         << "è una cartella, non un file: la lascio com'è" << Cartella << "=";
     // Opening a pipe with no writer would wait for ever.
     QTest::newRow("Option.dat FIFO: lasciata, errore")
-        << Fifo << tutte << maggio << "Option.dat" << "è una FIFO, non un file: la lascio com'è"
-        << Fifo << "=";
+        << Fifo << tutte << maggio << "Option.dat"
+        << "è una FIFO, non un file: la lascio com'è" << Fifo << "=";
 
     const QString intera = "/122 Ieri\r\nieri/123 Oggi\r\noggi/124 Domani\r\ndomani/";
     QTest::newRow("Massime.dat mancante: creato vuoto")
@@ -467,4 +469,38 @@ void TestRobustezzaFinestra::programmaVero()
 }
 
 QTEST_GUILESS_MAIN(TestRobustezzaFinestra)
+// An empty Option.dat kept elsewhere through a link, or under two names: the start-up's
+// recovery writes the default marker into the file itself and leaves the names as they were.
+void TestRobustezzaFinestra::opzioniCollegate_data()
+{
+    QTest::addColumn<bool>("collegamento");
+    QTest::newRow("collegamento simbolico") << true;
+    QTest::newRow("due nomi") << false;
+}
+
+void TestRobustezzaFinestra::opzioniCollegate()
+{
+    QFETCH(bool, collegamento);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("dotfiles"));
+    const QString vero = dir.filePath("dotfiles/opzioni");
+    const QString opzioni = dir.filePath("Option.dat");
+    QVERIFY(scrivi(vero, ""));
+    if (collegamento)
+        QVERIFY(QFile::link("dotfiles/opzioni", opzioni));
+    else
+        std::filesystem::create_hard_link(percorsoDi(vero), percorsoDi(opzioni));
+    QVERIFY(scrivi(dir.filePath("Massime.dat"), codifica(raccolta())));
+
+    const Avvio avvio = avvia(dir.path(), "2023-05-03");
+    QVERIFY2(avvio.codice >= 0, qPrintable(avvio.diagnostica));
+    QCOMPARE(avvio.esito, "mostrata");
+    QCOMPARE(avvio.titolo, titoloDi(123));
+    QCOMPARE(QFileInfo(opzioni).isSymLink(), collegamento);
+    QCOMPARE(leggi(vero, "<manca>"), ba(prova::Giorno));
+    QCOMPARE(leggi(opzioni, "<manca>"), ba(prova::Giorno));
+    QCOMPARE(voci(dir.filePath("dotfiles")), QStringList{"opzioni"});
+}
+
 #include "tst_robustezza_finestra.moc"

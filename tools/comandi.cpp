@@ -96,15 +96,6 @@ legge::Data leggiData(const std::string &testo)
     return data;
 }
 
-std::string leggiTutto(legge::FileAperto &sorgente)
-{
-    std::string testo;
-    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco))
-        testo.append(blocco.get(), letti);
-    return testo;
-}
-
 std::string utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
 {
     const auto primo = static_cast<unsigned char>(testo[posizione]);

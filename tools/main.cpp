@@ -27,7 +27,9 @@ Comandi:
   verifica [FILE]            elenca i problemi del file
   statistiche [FILE]         quanti record ha il file, il testo più corto e il più lungo
 
-FILE è ./Massime.dat quando manca. «massime COMANDO --help» descrive ogni comando.
+FILE è ./Massime.dat quando manca, lo standard input quando è «-». Su un terminale i
+caratteri di controllo del testo delle leggi si vedono come sequenze («\x1B»), senza
+effetto. «massime COMANDO --help» descrive ogni comando.
 
 Esito: 0 riuscito; 1 legge non trovata (mostra) o problemi trovati (verifica);
 2 argomenti sbagliati o errore su un file (il messaggio dice quale e perché).
@@ -53,9 +55,10 @@ bisestili il 1° marzo è il 61.
     {"mostra", ComandoMostra, true, false, false,
      R"(Uso: massime mostra [--json] N [FILE]
 
-Scrive la legge numero N (da 1 a 999) del file, ./Massime.dat se manca: il titolo, se c'è,
-seguito dal testo, esattamente come li mostra la finestra, in UTF-8. Il file non viene
-mai creato né modificato. Esito 1 se la legge non c'è.
+Scrive la legge numero N (da 1 a 999) del file, ./Massime.dat se manca, lo standard
+input se è «-»: il titolo, se c'è, seguito dal testo, esattamente come li mostra la
+finestra, in UTF-8; su un terminale i caratteri di controllo si vedono come sequenze
+(«\x1B»). Il file non viene mai creato né modificato. Esito 1 se la legge non c'è.
 
   --json   un oggetto JSON al posto del testo:
            {"numero": N, "trovata": true|false, "titolo": testo o null, "corpo": testo}
@@ -63,8 +66,9 @@ mai creato né modificato. Esito 1 se la legge non c'è.
     {"decodifica", ComandoDecodifica, false, true, false,
      R"(Uso: massime decodifica [--grezzo] [FILE]
 
-Scrive il testo in chiaro del file (./Massime.dat se manca) in UTF-8, con gli a capo
-CR LF trasformati in LF. «massime codifica» lo riporta al file di partenza.
+Scrive il testo in chiaro del file (./Massime.dat se manca, lo standard input se è «-»)
+in UTF-8, con gli a capo CR LF trasformati in LF; su un terminale i caratteri di controllo
+si vedono come sequenze («\x1B»). «massime codifica» lo riporta al file di partenza.
 
   --grezzo   i byte in chiaro esatti (Windows-1252, a capo CR LF), senza conversioni
 )"},
@@ -72,37 +76,43 @@ CR LF trasformati in LF. «massime codifica» lo riporta al file di partenza.
      R"(Uso: massime codifica [TESTO] -o FILE
 
 Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
-un file delle leggi e lo scrive in FILE: gli a capo LF diventano CR LF, il testo passa
-in Windows-1252 e ogni byte viene cifrato. Un carattere che Windows-1252 non ha è un
-errore che ne indica riga e colonna; in quel caso FILE resta com'era.
+un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
+diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
+che Windows-1252 non ha, o una «/» dentro il testo di una legge, è un errore che ne indica
+riga e colonna; in quel caso FILE resta com'era. Se FILE è un collegamento simbolico si
+riscrive il file a cui porta; un file con più nomi si riscrive sul posto; permessi,
+proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
 
 Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
-cifre, poi il titolo su una riga, poi il testo della legge. Per esempio:
+cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo.
+Una «/» che non è seguita da tre cifre né sta in fondo al testo taglierebbe una legge:
+il testo di una legge non può contenerne. Per esempio:
   /001 Legge del primo gennaio
   I buoni propositi durano quanto il panettone.
   /
 
-  -o FILE   il file da scrivere (obbligatorio)
+  -o FILE   il file da scrivere (obbligatorio); «-» per lo standard output
 )"},
     {"verifica", ComandoVerifica, true, false, false,
      R"(Uso: massime verifica [--json] [FILE]
 
-Controlla il file (./Massime.dat se manca) e scrive ogni problema su una riga, con il
-record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
+Controlla il file (./Massime.dat se manca, lo standard input se è «-») e scrive ogni
+problema su una riga, appena lo trova, con il record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
 Problemi: numeri ripetuti (si vede solo il primo record); numeri da 1 a 366 o 500 che
 mancano; numeri fuori da questi; record che la finestra mostrerebbe diversamente da come
 sono scritti (senza titolo, titolo che non comincia con una maiuscola da A a Z, numero
 non di tre cifre, testo vuoto); testo dopo l'ultima «/», che non è mai un record; byte
 che non sono caratteri di Windows-1252. Esito 1 se c'è almeno un problema.
 
-  --json   un oggetto JSON: {"file", "record", "problemi": [{"tipo", "record",
-           "posizione", "numero", "messaggio"}]}
+  --json   un oggetto JSON: {"file", "problemi": [{"tipo", "record", "posizione",
+           "numero", "messaggio"}], "record"}
 )"},
     {"statistiche", ComandoStatistiche, false, false, false,
      R"(Uso: massime statistiche [FILE]
 
-Scrive quanti record ha il file (./Massime.dat se manca) e quali leggi hanno il testo più
-corto e il più lungo, in caratteri.
+Scrive quanti record ha il file (./Massime.dat se manca, lo standard input se è «-») e
+quali leggi hanno il testo più corto e il più lungo, in caratteri. Un numero che contiene
+caratteri di controllo si vede con sequenze («\n»), sempre su una riga.
 )"},
 };
 

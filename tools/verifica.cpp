@@ -3,6 +3,7 @@
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "tools/uscita.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,21 +23,11 @@ bool numeroValido(double valore)
            ((valore >= 1 && valore <= UltimoGiorno) || valore == legge::NumeroVentinoveFebbraio);
 }
 
-// Line breaks and other controls in a number field would split the report's line.
+// Line breaks and other controls in a number field or a title would split the report's
+// line, or act on the terminal that shows it.
 std::string leggibile(std::string_view cp1252)
 {
-    std::string uscita;
-    for (const char c : cp1252) {
-        if (c == '\n')
-            uscita += "\\n";
-        else if (c == '\t')
-            uscita += "\\t";
-        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            uscita += '?';
-        else
-            uscita += legge::Cp1252InUtf8(std::string_view(&c, 1));
-    }
-    return uscita;
+    return Visibile(legge::Cp1252InUtf8(cp1252), true);
 }
 
 std::string numeroInTesto(double valore)
