@@ -4,7 +4,7 @@
 # without a screen, as the build's is, would spoil every window run after it.
 add_executable(tst_finestra_win32 tst_finestra_win32.cpp)
 target_link_libraries(tst_finestra_win32 PRIVATE legge_doctest_main ui risorse_windows)
-target_compile_options(tst_finestra_win32 PRIVATE -Wall -Wextra)
+legge_avvisi(tst_finestra_win32)
 # Under Wine the build's folders are on drive Z:.
 target_compile_definitions(tst_finestra_win32 PRIVATE
     LEGGEALGIORNO="$<$<BOOL:${CMAKE_CROSSCOMPILING}>:Z:>$<TARGET_FILE:leggealgiorno>")
