@@ -144,14 +144,15 @@ const std::vector<int> Numeri = [] {
     return numeri;
 }();
 
-// A collection where every number holds the same law, so that today's is that one.
+// A collection where every number holds the same law, its title ending in its number.
 void ScriviRaccolta(const fs::path &cartella, const std::string &titolo, const std::string &corpo)
 {
     std::string testo;
     for (const int numero : Numeri) {
         char campo[8];
         std::snprintf(campo, sizeof campo, "/%03d ", numero);
-        testo.append(campo).append(titolo).append("\r\n").append(corpo);
+        testo.append(campo).append(titolo).append(" ").append(std::to_string(numero));
+        testo.append("\r\n").append(corpo);
     }
     testo += '/';
     REQUIRE(scrivi(cartella / "Massime.dat", codifica(testo)));
@@ -204,11 +205,13 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
 {
     CartellaTemporanea cartella;
     ScriviRaccolta(cartella.percorso(), "Legge della prova", "Il testo & la sua <fine>.");
+    const std::wstring titolo =
+        L"Legge della prova " + std::to_wstring(legge::NumeroDelGiorno(legge::DataOdierna()));
     Programma programma(cartella.percorso());
     HWND form1 = programma.form1();
     REQUIRE(form1);
 
-    CHECK(Testo(form1) == L"  Legge della prova");
+    CHECK(Testo(form1) == L"  " + titolo);
     HWND label1 = FindWindowExW(form1, nullptr, L"Label1", nullptr);
     REQUIRE(label1);
     CHECK(Testo(label1) == L"\nIl testo & la sua <fine>.");
@@ -226,7 +229,7 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
     PostMessageW(form1, WM_COMMAND, Form1Win32::IdCasuale, 0);
     CHECK(AttendiChe([&] { return leggi(cartella.file("Option.dat")) == Casuale; }));
     // The law on screen stays until the next start.
-    CHECK(Testo(form1) == L"  Legge della prova");
+    CHECK(Testo(form1) == L"  " + titolo);
     CHECK(Testo(label1) == L"\nIl testo & la sua <fine>.");
 
     PostMessageW(form1, WM_COMMAND, Form1Win32::IdCopia, 0);
@@ -241,7 +244,7 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
         CloseClipboard();
         return !copiato.empty();
     }));
-    CHECK(copiato == L"Legge della prova\r\nIl testo & la sua <fine>.");
+    CHECK(copiato == titolo + L"\r\nIl testo & la sua <fine>.");
 
     PostMessageW(form1, WM_CLOSE, 0, 0);
     CHECK(programma.esito() == 0);
