@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <optional>
+
+#ifndef _WIN32
 #include <sys/sysmacros.h>
+#endif
 
 using namespace legge;
 using namespace prova;
@@ -136,6 +139,11 @@ TEST_CASE("scrittura: quel che sta al percorso resta")
         for (const bool predefinito : {false, true}) {
             CAPTURE(r.nome);
             CAPTURE(predefinito);
+#ifdef _WIN32
+            // Symbolic links need a privilege that Windows gives few users.
+            if (r.collegamento)
+                continue;
+#endif
             CartellaTemporanea dir;
             const auto percorso = dir.file("Option.dat");
             const auto vero = dir.file("dotfiles/Option.dat");
@@ -166,12 +174,13 @@ TEST_CASE("scrittura: quel che sta al percorso resta")
             }
             if (r.secondoNome) {
                 CHECK(leggi(dir.file(r.secondoNome)) == Giorno);
+#ifndef _WIN32 // mingw's std::filesystem counts one link on every file
                 CHECK(fs::hard_link_count(percorso) == 2u);
+#endif
             }
         }
     }
 }
-
 
 // A folder named in letters that no single code page holds. Every name must reach the system
 // as it was written: on Windows, a path that went through the ANSI code page names another
