@@ -4,13 +4,12 @@
 #include "laws/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
+#include "utilita.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/resource.h>
 
 using namespace legge;
 
@@ -37,11 +36,7 @@ int main(int argc, char **argv)
 {
     int i = 1;
     if (i + 1 < argc && std::strcmp(argv[i], "--limite-file") == 0) {
-        // What a full disk does to a write, and root cannot override it.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limite = std::strtoull(argv[i + 1], nullptr, 10);
-        const rlimit r{limite, limite};
-        if (setrlimit(RLIMIT_FSIZE, &r) != 0) {
+        if (!prova::limitaFile(std::strtoull(argv[i + 1], nullptr, 10))) {
             std::perror("setrlimit");
             return 2;
         }

@@ -5,6 +5,7 @@
 #include "laws/massime.h"
 #include "ui/form1.h"
 #include "ui/messaggi.h"
+#include "utilita.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,28 +30,32 @@ using namespace legge;
 
 namespace {
 
+// Qt's strings over the shared helpers.
+std::filesystem::path percorsoDi(const QString &percorso)
+{
+    return QFile::encodeName(percorso).toStdString();
+}
+
 QByteArray contenuto(const QString &percorso)
 {
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<manca>");
+    return QByteArray::fromStdString(prova::leggi(percorsoDi(percorso), "<manca>"));
 }
 
 bool scrivi(const QString &percorso, const QByteArray &dati)
 {
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
+    return prova::scrivi(percorsoDi(percorso), {dati.constData(), std::size_t(dati.size())});
 }
 
 // Windows-1252 text, stored complemented as the law file wants it.
-bool scriviMassime(const QString &cartella, QByteArray testo)
+bool scriviMassime(const QString &cartella, const QByteArray &testo)
 {
-    InvertiByte(testo.data(), std::size_t(testo.size()));
-    return scrivi(QDir(cartella).filePath("Massime.dat"), testo);
+    return scrivi(QDir(cartella).filePath("Massime.dat"),
+                  QByteArray::fromStdString(prova::codifica(testo.toStdString())));
 }
 
 QByteArray segno(std::string_view s)
 {
-    return QByteArray(s.data(), qsizetype(s.size())) + "\r\n";
+    return QByteArray::fromStdString(prova::segno(s));
 }
 
 // Keeps the warnings instead of opening a message box.
@@ -345,10 +349,8 @@ void TestForm1::altezzaSegueIlTesto()
 void TestForm1::avvioCompleto()
 {
     // The start-up on the real window, in an empty directory: a first run.
-    class Orologio3Maggio : public Orologio {
-        Data oggi() const override { return {2023, 5, 3}; }
-        float secondiDallaMezzanotte() const override { return 60.f; }
-    } orologio;
+    prova::OrologioFermo orologio; // 3 May 2023
+    orologio.secondi = 60.f;
     GeneratoreCasuale casuale;
     Form1 f(CartellaDiLavoro());
     Form_Load(f, CartellaDiLavoro(), orologio, casuale);
@@ -372,9 +374,7 @@ void TestForm1::cartellaNonUtf8()
         std::filesystem::remove_all(cartella);
     });
     QVERIFY(::chdir(cartella.c_str()) == 0);
-    QByteArray legge = "/001 Prova\r\nTesto./";
-    InvertiByte(legge.data(), std::size_t(legge.size()));
-    std::ofstream(cartella / "Massime.dat", std::ios::binary) << legge.toStdString();
+    QVERIFY(prova::scrivi(cartella / "Massime.dat", prova::codifica("/001 Prova\r\nTesto./")));
 
     {
         Form1DiProva f(CartellaDiLavoro());
@@ -383,9 +383,8 @@ void TestForm1::cartellaNonUtf8()
         f.Casuale_Click(2);
         QCOMPARE(f.avvisi, QStringList());
     }
-    std::string opzioni;
-    std::getline(std::ifstream(cartella / "Option.dat", std::ios::binary), opzioni);
-    QCOMPARE(QByteArray::fromStdString(opzioni), segno(SegnoCasuale).chopped(1));
+    QCOMPARE(QByteArray::fromStdString(prova::leggi(cartella / "Option.dat", "<manca>")),
+             segno(SegnoCasuale));
 }
 
 void TestForm1::chiusuraTerminaIlCiclo()

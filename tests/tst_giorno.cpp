@@ -1,82 +1,67 @@
 #include "laws/giorno.h"
 
-#include <QDate>
-#include <QTest>
+#include <doctest/doctest.h>
 
+#include <chrono>
 #include <stdexcept>
 
 using namespace legge;
 
-class TestGiorno : public QObject {
-    Q_OBJECT
-
-private slots:
-    void numero_data();
-    void numero();
-    void ogniGiornoDellAnno_data();
-    void ogniGiornoDellAnno();
-    void meseNonValido();
-};
-
-void TestGiorno::numero_data()
+TEST_CASE("numero del giorno")
 {
-    QTest::addColumn<int>("anno");
-    QTest::addColumn<int>("mese");
-    QTest::addColumn<int>("giorno");
-    QTest::addColumn<int>("atteso");
-
-    QTest::newRow("capodanno") << 2023 << 1 << 1 << 1;
-    QTest::newRow("31 dicembre, anno comune") << 2023 << 12 << 31 << 365;
-    QTest::newRow("28 febbraio, anno comune") << 2023 << 2 << 28 << 59;
-    QTest::newRow("28 febbraio, bisestile") << 2024 << 2 << 28 << 59;
-    QTest::newRow("29 febbraio") << 2024 << 2 << 29 << 500;
-    QTest::newRow("1 marzo, bisestile") << 2024 << 3 << 1 << 61;
-    QTest::newRow("1 marzo, anno comune") << 2023 << 3 << 1 << 60;
-    QTest::newRow("31 dicembre, bisestile") << 2024 << 12 << 31 << 366;
-    QTest::newRow("3 maggio, anno comune") << 2023 << 5 << 3 << 123;
-    QTest::newRow("1900 non bisestile") << 1900 << 3 << 1 << 60;
-    QTest::newRow("2000 bisestile") << 2000 << 2 << 29 << 500;
-    QTest::newRow("2100 non bisestile") << 2100 << 12 << 31 << 365;
-}
-
-void TestGiorno::numero()
-{
-    QFETCH(int, anno);
-    QFETCH(int, mese);
-    QFETCH(int, giorno);
-    QFETCH(int, atteso);
-    QCOMPARE(NumeroDelGiorno({anno, mese, giorno}), atteso);
-}
-
-void TestGiorno::ogniGiornoDellAnno_data()
-{
-    QTest::addColumn<int>("anno");
-    QTest::newRow("comune") << 2023;
-    QTest::newRow("bisestile") << 2024;
+    struct Riga {
+        const char *nome;
+        int anno, mese, giorno, atteso;
+    };
+    const Riga righe[] = {
+        {"capodanno", 2023, 1, 1, 1},
+        {"31 dicembre, anno comune", 2023, 12, 31, 365},
+        {"28 febbraio, anno comune", 2023, 2, 28, 59},
+        {"28 febbraio, bisestile", 2024, 2, 28, 59},
+        {"29 febbraio", 2024, 2, 29, 500},
+        {"1 marzo, bisestile", 2024, 3, 1, 61},
+        {"1 marzo, anno comune", 2023, 3, 1, 60},
+        {"31 dicembre, bisestile", 2024, 12, 31, 366},
+        {"3 maggio, anno comune", 2023, 5, 3, 123},
+        {"1900 non bisestile", 1900, 3, 1, 60},
+        {"2000 bisestile", 2000, 2, 29, 500},
+        {"2100 non bisestile", 2100, 12, 31, 365},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CHECK(NumeroDelGiorno({r.anno, r.mese, r.giorno}) == r.atteso);
+    }
 }
 
 // Walks the calendar with an independent date type: every day of the year gets the next
 // number, except that 29 February is 500 and 1 March goes on from 61.
-void TestGiorno::ogniGiornoDellAnno()
+TEST_CASE("ogni giorno dell'anno")
 {
-    QFETCH(int, anno);
-    const auto mesi = Mesi(anno);
-    for (int mese = 1; mese <= 12; ++mese)
-        QCOMPARE(mesi[mese], QDate(anno, mese, 1).daysInMonth());
+    using namespace std::chrono;
+    for (const int anno : {2023, 2024}) {
+        CAPTURE(anno);
+        const auto mesi = Mesi(anno);
+        for (unsigned mese = 1; mese <= 12; ++mese) {
+            CAPTURE(mese);
+            const year_month_day_last ultimo{year(anno) / month(mese) / last};
+            CHECK(mesi[mese] == int(unsigned(ultimo.day())));
+        }
 
-    int numeri = 0;
-    for (QDate d(anno, 1, 1); d.year() == anno; d = d.addDays(1), ++numeri) {
-        const int atteso = (d.month() == 2 && d.day() == 29) ? 500 : d.dayOfYear();
-        QCOMPARE(NumeroDelGiorno({anno, d.month(), d.day()}), atteso);
+        int numeri = 0;
+        const sys_days primo{year(anno) / January / 1};
+        for (sys_days d = primo; year_month_day(d).year() == year(anno); d += days(1), ++numeri) {
+            const year_month_day data(d);
+            const int mese = int(unsigned(data.month()));
+            const int giorno = int(unsigned(data.day()));
+            const int atteso = (mese == 2 && giorno == 29) ? 500 : int((d - primo).count()) + 1;
+            CHECK(NumeroDelGiorno({anno, mese, giorno}) == atteso);
+        }
+        CHECK(numeri == (year(anno).is_leap() ? 366 : 365));
     }
-    QCOMPARE(numeri, QDate::isLeapYear(anno) ? 366 : 365);
 }
 
-void TestGiorno::meseNonValido()
+TEST_CASE("mese non valido")
 {
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, NumeroDelGiorno({2023, 13, 1}));
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, NumeroDelGiorno({2023, 0, 1}));
+    CHECK_THROWS_AS(NumeroDelGiorno({2023, 13, 1}), std::out_of_range);
+    CHECK_THROWS_AS(NumeroDelGiorno({2023, 0, 1}), std::out_of_range);
 }
-
-QTEST_GUILESS_MAIN(TestGiorno)
-#include "tst_giorno.moc"

@@ -2,23 +2,21 @@
 #include "laws/massime.h"
 #include "utilita.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <doctest/doctest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 using namespace legge;
 using namespace prova;
 
 namespace {
 
-QString scriviMassime(const QTemporaryDir &dir, const QByteArray &testo)
+fs::path scriviMassime(const CartellaTemporanea &dir, const std::string &testo)
 {
-    const QString percorso = dir.filePath("Massime.dat");
-    QFile f(percorso);
-    if (!f.open(QIODevice::WriteOnly) || f.write(codifica(testo)) != testo.size())
-        return {};
-    return percorso;
+    const auto percorso = dir.file("Massime.dat");
+    return scrivi(percorso, codifica(testo)) ? percorso : fs::path();
 }
 
 // Collects every record, to check what the scan hands over.
@@ -27,231 +25,174 @@ public:
     bool vuoiTesto(std::string_view) override { return true; }
     bool record(const Record &r) override
     {
-        posizioni.append(qint64(r.posizione));
-        testi.append(ba(r.testo));
+        posizioni.push_back(std::int64_t(r.posizione));
+        testi.emplace_back(r.testo);
         return true;
     }
     void coda(std::uint64_t posizione, std::uint64_t lunghezza) override
     {
-        posizioneCoda = qint64(posizione);
-        lunghezzaCoda = qint64(lunghezza);
+        posizioneCoda = std::int64_t(posizione);
+        lunghezzaCoda = std::int64_t(lunghezza);
     }
-    QList<qint64> posizioni;
-    QList<QByteArray> testi;
-    qint64 posizioneCoda = -1;
-    qint64 lunghezzaCoda = -1;
+    std::vector<std::int64_t> posizioni;
+    std::vector<std::string> testi;
+    std::int64_t posizioneCoda = -1;
+    std::int64_t lunghezzaCoda = -1;
 };
 
 } // namespace
 
-class TestMassime : public QObject {
-    Q_OBJECT
-
-private slots:
-    void esempio_data();
-    void esempio();
-    void ricerca_data();
-    void ricerca();
-    void valoreNumero_data();
-    void valoreNumero();
-    void fileMancanteCreato();
-    void fileMancanteSenzaCreare();
-    void cartellaAlPostoDelFile();
-    void confiniDiBlocco_data();
-    void confiniDiBlocco();
-    void percorso();
-};
-
-void TestMassime::esempio_data()
+TEST_CASE("esempio")
 {
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<bool>("trovata");
-    QTest::addColumn<QByteArray>("titolo");
-    QTest::addColumn<QByteArray>("corpo");
-    QTest::newRow("prima") << 1 << true << QByteArray("Legge di prova")
-                           << QByteArray("\nTesto della legge.");
-    QTest::newRow("seconda") << 2 << true << QByteArray("Seconda") << QByteArray("\nAltro testo.");
-    QTest::newRow("assente") << 3 << false << QByteArray() << QByteArray();
-}
-
-void TestMassime::esempio()
-{
-    QFETCH(int, numero);
-    QFETCH(bool, trovata);
-    QFETCH(QByteArray, titolo);
-    QFETCH(QByteArray, corpo);
-    const QString file = QFINDTESTDATA("data/massime/esempio.dat");
-    QVERIFY(!file.isEmpty());
-    const Legge legge = CercaLegge(file.toStdString(), numero, SeManca::Errore);
-    QCOMPARE(legge.trovata, trovata);
-    QCOMPARE(ba(legge.titolo.value_or("")), titolo);
-    QCOMPARE(ba(legge.corpo), corpo);
-}
-
-void TestMassime::ricerca_data()
-{
-    QTest::addColumn<QByteArray>("testo");
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<bool>("trovata");
-    QTest::addColumn<bool>("conTitolo");
-    QTest::addColumn<QByteArray>("titolo");
-    QTest::addColumn<QByteArray>("corpo");
-
-    QTest::newRow("file vuoto") << QByteArray() << 1 << false << false << QByteArray()
-                                << QByteArray();
-    QTest::newRow("nessuna barra")
-        << QByteArray("001 Legge\ntesto") << 1 << false << false << QByteArray() << QByteArray();
-    QTest::newRow("CR LF") << QByteArray("/007 Titolo\r\nRiga uno\r\nRiga due/") << 7 << true
-                           << true << QByteArray("Titolo") << QByteArray("\nRiga uno\nRiga due");
-    QTest::newRow("LF") << QByteArray("/007 Titolo\nRiga uno\nRiga due/") << 7 << true << true
-                        << QByteArray("Titolo") << QByteArray("\nRiga uno\nRiga due");
-    QTest::newRow("spazi nel numero") << QByteArray("/  7 Sette\nx/") << 7 << true << true
-                                      << QByteArray("Sette") << QByteArray("\nx");
-    QTest::newRow("tab e LF nel numero") << QByteArray("/\t\n7Sette\nx/") << 7 << true << true
-                                         << QByteArray("Sette") << QByteArray("\nx");
-    QTest::newRow("CR nel numero non conta") << QByteArray("/\r007 Sette\nx/") << 7 << true << true
-                                             << QByteArray("Sette") << QByteArray("\nx");
-    QTest::newRow("segno più") << QByteArray("/+07 Sette\nx/") << 7 << true << true
-                               << QByteArray("Sette") << QByteArray("\nx");
-    QTest::newRow("segno meno") << QByteArray("/-07 Sette\nx/") << 7 << false << false
-                                << QByteArray() << QByteArray();
-    QTest::newRow("decimale intero") << QByteArray("/7.0Sette\nx/") << 7 << true << true
-                                     << QByteArray("Sette") << QByteArray("\nx");
-    QTest::newRow("lettere valgono zero")
-        << QByteArray("/abc Legge\nx/") << 1 << false << false << QByteArray() << QByteArray();
-    QTest::newRow("doppione: vince il primo")
-        << QByteArray("/005 Primo\na/005 Secondo\nb/") << 5 << true << true << QByteArray("Primo")
-        << QByteArray("\na");
-    QTest::newRow("ultimo senza barra") << QByteArray("/001 Uno\na/002 Due\nb") << 2 << false
-                                        << false << QByteArray() << QByteArray();
-    QTest::newRow("testo prima della prima barra")
-        << QByteArray("003 Finto\nx/004 Vero\ny/") << 3 << false << false << QByteArray()
-        << QByteArray();
-    QTest::newRow("senza a capo") << QByteArray("/009Legge senza a capo/") << 9 << true << false
-                                  << QByteArray() << QByteArray("Legge senza a capo");
-    QTest::newRow("maiuscola al sesto posto") << QByteArray("/010  Xy\nz/") << 10 << true << true
-                                              << QByteArray("Xy") << QByteArray("\nz");
-    QTest::newRow("nessuna maiuscola nei primi sei")
-        << QByteArray("/011 \xC8 bello\ntesto/") << 11 << true << true
-        << QByteArray("011 \xC8 bello") << QByteArray("\ntesto");
-    QTest::newRow("record corto senza maiuscola")
-        << QByteArray("/5/") << 5 << true << false << QByteArray() << QByteArray("5");
-    QTest::newRow("record corto con a capo")
-        << QByteArray("/12\n/") << 12 << true << true << QByteArray("12") << QByteArray("\n");
-    QTest::newRow("maiuscola dopo il sesto posto")
-        << QByteArray("/013 \nsolo Corpo/") << 13 << true << true << QByteArray("013 ")
-        << QByteArray("\nsolo Corpo");
-    QTest::newRow("ventinove febbraio") << QByteArray("/060 No\nx/500 Bisesto\ny/") << 500 << true
-                                        << true << QByteArray("Bisesto") << QByteArray("\ny");
-}
-
-void TestMassime::ricerca()
-{
-    QFETCH(QByteArray, testo);
-    QFETCH(int, numero);
-    QFETCH(bool, trovata);
-    QFETCH(bool, conTitolo);
-    QFETCH(QByteArray, titolo);
-    QFETCH(QByteArray, corpo);
-    QTemporaryDir dir;
-    const QString file = scriviMassime(dir, testo);
-    QVERIFY(!file.isEmpty());
-
-    const Legge legge = CercaLegge(file.toStdString(), numero);
-    QCOMPARE(legge.trovata, trovata);
-    QCOMPARE(legge.titolo.has_value(), conTitolo);
-    QCOMPARE(ba(legge.titolo.value_or("")), titolo);
-    QCOMPARE(ba(legge.corpo), corpo);
-}
-
-void TestMassime::valoreNumero_data()
-{
-    QTest::addColumn<QByteArray>("campo");
-    QTest::addColumn<double>("valore");
-    QTest::newRow("cifre") << QByteArray("123") << 123.0;
-    QTest::newRow("zeri iniziali") << QByteArray("007") << 7.0;
-    QTest::newRow("più corto") << QByteArray("5") << 5.0;
-    QTest::newRow("vuoto") << QByteArray() << 0.0;
-    QTest::newRow("lettere") << QByteArray("abc") << 0.0;
-    QTest::newRow("cifra poi lettera") << QByteArray("1a2") << 1.0;
-    QTest::newRow("negativo") << QByteArray("-12") << -12.0;
-    QTest::newRow("solo segno") << QByteArray("-") << 0.0;
-    QTest::newRow("decimale") << QByteArray("1.5") << 1.5;
-    QTest::newRow("punto iniziale") << QByteArray(".5") << 0.5;
-    QTest::newRow("spazio in mezzo") << QByteArray("1 2") << 12.0;
-}
-
-void TestMassime::valoreNumero()
-{
-    QFETCH(QByteArray, campo);
-    QFETCH(double, valore);
-    QCOMPARE(ValoreNumero(std::string_view(campo.constData(), std::size_t(campo.size()))), valore);
-}
-
-void TestMassime::fileMancanteCreato()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("Massime.dat");
-    QVERIFY(!CercaLegge(file.toStdString(), 1).trovata);
-    QVERIFY(QFileInfo(file).isFile());
-    QCOMPARE(QFileInfo(file).size(), 0);
-}
-
-void TestMassime::fileMancanteSenzaCreare()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("Massime.dat");
-    try {
-        CercaLegge(file.toStdString(), 1, SeManca::Errore);
-        QFAIL("nessun errore");
-    } catch (const ErroreFile &e) {
-        QCOMPARE(QString::fromStdString(e.percorso().string()), file);
+    struct Riga {
+        const char *nome;
+        int numero;
+        bool trovata;
+        std::string titolo, corpo;
+    };
+    const Riga righe[] = {
+        {"prima", 1, true, "Legge di prova", "\nTesto della legge."},
+        {"seconda", 2, true, "Seconda", "\nAltro testo."},
+        {"assente", 3, false, "", ""},
+    };
+    const auto file = datiDiProva("massime/esempio.dat");
+    REQUIRE(fs::is_regular_file(file));
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const Legge legge = CercaLegge(file, r.numero, SeManca::Errore);
+        CHECK(legge.trovata == r.trovata);
+        CHECK(legge.titolo.value_or("") == r.titolo);
+        CHECK(legge.corpo == r.corpo);
     }
-    QVERIFY(!QFileInfo::exists(file));
 }
 
-void TestMassime::cartellaAlPostoDelFile()
+TEST_CASE("ricerca")
 {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("Massime.dat"));
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, CercaLegge(dir.filePath("Massime.dat").toStdString(), 1));
+    struct Riga {
+        const char *nome;
+        std::string testo;
+        int numero;
+        bool trovata, conTitolo;
+        std::string titolo, corpo;
+    };
+    const Riga righe[] = {
+        {"file vuoto", "", 1, false, false, "", ""},
+        {"nessuna barra", "001 Legge\ntesto", 1, false, false, "", ""},
+        {"CR LF", "/007 Titolo\r\nRiga uno\r\nRiga due/", 7, true, true, "Titolo",
+         "\nRiga uno\nRiga due"},
+        {"LF", "/007 Titolo\nRiga uno\nRiga due/", 7, true, true, "Titolo", "\nRiga uno\nRiga due"},
+        {"spazi nel numero", "/  7 Sette\nx/", 7, true, true, "Sette", "\nx"},
+        {"tab e LF nel numero", "/\t\n7Sette\nx/", 7, true, true, "Sette", "\nx"},
+        {"CR nel numero non conta", "/\r007 Sette\nx/", 7, true, true, "Sette", "\nx"},
+        {"segno più", "/+07 Sette\nx/", 7, true, true, "Sette", "\nx"},
+        {"segno meno", "/-07 Sette\nx/", 7, false, false, "", ""},
+        {"decimale intero", "/7.0Sette\nx/", 7, true, true, "Sette", "\nx"},
+        {"lettere valgono zero", "/abc Legge\nx/", 1, false, false, "", ""},
+        {"doppione: vince il primo", "/005 Primo\na/005 Secondo\nb/", 5, true, true, "Primo",
+         "\na"},
+        {"ultimo senza barra", "/001 Uno\na/002 Due\nb", 2, false, false, "", ""},
+        {"testo prima della prima barra", "003 Finto\nx/004 Vero\ny/", 3, false, false, "", ""},
+        {"senza a capo", "/009Legge senza a capo/", 9, true, false, "", "Legge senza a capo"},
+        {"maiuscola al sesto posto", "/010  Xy\nz/", 10, true, true, "Xy", "\nz"},
+        {"nessuna maiuscola nei primi sei", "/011 \xC8 bello\ntesto/", 11, true, true,
+         "011 \xC8 bello", "\ntesto"},
+        {"record corto senza maiuscola", "/5/", 5, true, false, "", "5"},
+        {"record corto con a capo", "/12\n/", 12, true, true, "12", "\n"},
+        {"maiuscola dopo il sesto posto", "/013 \nsolo Corpo/", 13, true, true, "013 ",
+         "\nsolo Corpo"},
+        {"ventinove febbraio", "/060 No\nx/500 Bisesto\ny/", 500, true, true, "Bisesto", "\ny"},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const auto file = scriviMassime(dir, r.testo);
+        REQUIRE(!file.empty());
+
+        const Legge legge = CercaLegge(file, r.numero);
+        CHECK(legge.trovata == r.trovata);
+        CHECK(legge.titolo.has_value() == r.conTitolo);
+        CHECK(legge.titolo.value_or("") == r.titolo);
+        CHECK(legge.corpo == r.corpo);
+    }
 }
 
-void TestMassime::confiniDiBlocco_data()
+TEST_CASE("valore del numero")
 {
-    QTest::addColumn<int>("prima");
+    struct Riga {
+        const char *nome;
+        std::string_view campo;
+        double valore;
+    };
+    const Riga righe[] = {
+        {"cifre", "123", 123.0},          {"zeri iniziali", "007", 7.0},
+        {"più corto", "5", 5.0},          {"vuoto", "", 0.0},
+        {"lettere", "abc", 0.0},          {"cifra poi lettera", "1a2", 1.0},
+        {"negativo", "-12", -12.0},       {"solo segno", "-", 0.0},
+        {"decimale", "1.5", 1.5},         {"punto iniziale", ".5", 0.5},
+        {"spazio in mezzo", "1 2", 12.0},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CHECK(ValoreNumero(r.campo) == r.valore);
+    }
+}
+
+TEST_CASE("file mancante creato")
+{
+    CartellaTemporanea dir;
+    const auto file = dir.file("Massime.dat");
+    CHECK(!CercaLegge(file, 1).trovata);
+    REQUIRE(fs::is_regular_file(file));
+    CHECK(fs::file_size(file) == 0);
+}
+
+TEST_CASE("file mancante senza creare")
+{
+    CartellaTemporanea dir;
+    const auto file = dir.file("Massime.dat");
+    try {
+        CercaLegge(file, 1, SeManca::Errore);
+        FAIL_CHECK("nessun errore");
+    } catch (const ErroreFile &e) {
+        CHECK(e.percorso() == file);
+    }
+    CHECK(!fs::exists(file));
+}
+
+TEST_CASE("cartella al posto del file")
+{
+    CartellaTemporanea dir;
+    REQUIRE(fs::create_directory(dir.file("Massime.dat")));
+    CHECK_THROWS_AS(CercaLegge(dir.file("Massime.dat"), 1), ErroreFile);
+}
+
+TEST_CASE("confini di blocco")
+{
     // The scan reads in blocks of 256 KiB: put the separator, the number field and the
     // body across the boundary in every way.
     const int blocco = 256 * 1024;
-    for (int d = -4; d <= 2; ++d)
-        QTest::newRow(qPrintable(QStringLiteral("barra a %1").arg(d))) << blocco + d;
+    for (int d = -4; d <= 2; ++d) {
+        CAPTURE(d);
+        std::string testo(std::size_t(blocco + d - 1), 'x');
+        testo += "/123 Titolo\r\n" + std::string(3 * 256 * 1024, 'c') + "/124 Dopo\nd/";
+        CartellaTemporanea dir;
+        const auto file = scriviMassime(dir, testo);
+        const Legge legge = CercaLegge(file, 123);
+        REQUIRE(legge.trovata);
+        CHECK(*legge.titolo == "Titolo");
+        CHECK(legge.corpo.size() == 1u + 3 * 256 * 1024);
+        CHECK(CercaLegge(file, 124).titolo == std::optional<std::string>("Dopo"));
+    }
 }
 
-void TestMassime::confiniDiBlocco()
+TEST_CASE("percorso dei record")
 {
-    QFETCH(int, prima);
-    QByteArray testo(prima - 1, 'x');
-    testo += "/123 Titolo\r\n" + QByteArray(3 * 256 * 1024, 'c') + "/124 Dopo\nd/";
-    QTemporaryDir dir;
-    const QString file = scriviMassime(dir, testo);
-    const Legge legge = CercaLegge(file.toStdString(), 123);
-    QVERIFY(legge.trovata);
-    QCOMPARE(ba(*legge.titolo), QByteArray("Titolo"));
-    QCOMPARE(legge.corpo.size(), 1u + 3 * 256 * 1024);
-    QCOMPARE(ba(*CercaLegge(file.toStdString(), 124).titolo), QByteArray("Dopo"));
-}
-
-void TestMassime::percorso()
-{
-    QTemporaryDir dir;
-    const QString file = scriviMassime(dir, "xy/001 A\r\nb/002/003 coda");
+    CartellaTemporanea dir;
+    const auto file = scriviMassime(dir, "xy/001 A\r\nb/002/003 coda");
     Raccoglitore r;
-    PercorriMassime(file.toStdString(), r);
-    QCOMPARE(r.posizioni, (QList<qint64>{3, 12}));
-    QCOMPARE(r.testi, (QList<QByteArray>{"001 A\nb", "002"}));
-    QCOMPARE(r.posizioneCoda, 16);
-    QCOMPARE(r.lunghezzaCoda, 8);
+    PercorriMassime(file, r);
+    CHECK(r.posizioni == std::vector<std::int64_t>{3, 12});
+    CHECK(r.testi == std::vector<std::string>{"001 A\nb", "002"});
+    CHECK(r.posizioneCoda == 16);
+    CHECK(r.lunghezzaCoda == 8);
 }
-
-QTEST_GUILESS_MAIN(TestMassime)
-#include "tst_massime.moc"

@@ -2,174 +2,145 @@
 #include "settings/modo.h"
 #include "utilita.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <doctest/doctest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <algorithm>
+#include <optional>
 
 using namespace legge;
 using namespace prova;
 
-Q_DECLARE_METATYPE(std::optional<Modo>)
-
-class TestModo : public QObject {
-    Q_OBJECT
-
-private slots:
-    void lettura_data();
-    void lettura();
-    void letturaFallita_data();
-    void letturaFallita();
-    void scrittura_data();
-    void scrittura();
-    void segniDistinti();
-    void discoPienoLasciaIlVecchioFile();
-    void destinazioneCartella();
-};
-
-void TestModo::lettura_data()
-{
-    QTest::addColumn<QString>("fixture");
-    QTest::addColumn<std::optional<Modo>>("atteso");
-
-    const std::optional<Modo> nessuno;
-    QTest::newRow("giorno CR LF") << "giorno.dat" << std::optional(ModoGiorno);
-    QTest::newRow("casuale CR LF") << "casuale.dat" << std::optional(ModoCasuale);
-    QTest::newRow("senza fine riga") << "casuale-senza-fine-riga.dat" << std::optional(ModoCasuale);
-    QTest::newRow("LF solo resta nella riga") << "casuale-lf.dat" << nessuno;
-    QTest::newRow("righe in più ignorate")
-        << "casuale-righe-extra.dat" << std::optional(ModoCasuale);
-    QTest::newRow("CR senza LF") << "giorno-cr-solo.dat" << std::optional(ModoGiorno);
-    QTest::newRow("segno troncato") << "casuale-troncato.dat" << nessuno;
-    QTest::newRow("segno allungato") << "casuale-allungato.dat" << nessuno;
-    QTest::newRow("riga sconosciuta") << "sconosciuto.dat" << nessuno;
-    QTest::newRow("prima riga vuota") << "riga-vuota.dat" << nessuno;
+namespace {
+const std::vector<std::string> SoloOpzioni{"Option.dat"};
 }
 
-void TestModo::lettura()
+TEST_CASE("lettura")
 {
-    QFETCH(QString, fixture);
-    QFETCH(std::optional<Modo>, atteso);
-    const QString percorso = QFINDTESTDATA("data/opzioni/" + fixture);
-    QVERIFY(!percorso.isEmpty());
-    const QByteArray prima = leggi(percorso);
-    QCOMPARE(LeggiModo(percorso.toStdString()), atteso);
-    QCOMPARE(leggi(percorso), prima);
-}
-
-void TestModo::letturaFallita_data()
-{
-    QTest::addColumn<QString>("caso");
-    QTest::newRow("file vuoto") << "vuoto";
-    QTest::newRow("file mancante") << "mancante";
-    QTest::newRow("cartella al posto del file") << "cartella";
-}
-
-void TestModo::letturaFallita()
-{
-    QFETCH(QString, caso);
-    QTemporaryDir dir;
-    const QString percorso = dir.filePath("Option.dat");
-    if (caso == "vuoto")
-        QVERIFY(scrivi(percorso, {}));
-    else if (caso == "cartella")
-        QVERIFY(QDir(dir.path()).mkdir("Option.dat"));
-
-    try {
-        LeggiModo(percorso.toStdString());
-        QFAIL("nessun errore");
-    } catch (const ErroreFile &e) {
-        QCOMPARE(QString::fromStdString(e.percorso().string()), percorso);
-        QVERIFY(!e.motivo().empty());
-        QVERIFY(QString::fromStdString(e.what()).contains(percorso));
+    struct Riga {
+        const char *nome;
+        const char *fixture;
+        std::optional<Modo> atteso;
+    };
+    const Riga righe[] = {
+        {"giorno CR LF", "giorno.dat", ModoGiorno},
+        {"casuale CR LF", "casuale.dat", ModoCasuale},
+        {"senza fine riga", "casuale-senza-fine-riga.dat", ModoCasuale},
+        {"LF solo resta nella riga", "casuale-lf.dat", std::nullopt},
+        {"righe in più ignorate", "casuale-righe-extra.dat", ModoCasuale},
+        {"CR senza LF", "giorno-cr-solo.dat", ModoGiorno},
+        {"segno troncato", "casuale-troncato.dat", std::nullopt},
+        {"segno allungato", "casuale-allungato.dat", std::nullopt},
+        {"riga sconosciuta", "sconosciuto.dat", std::nullopt},
+        {"prima riga vuota", "riga-vuota.dat", std::nullopt},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const auto percorso = datiDiProva(fs::path("opzioni") / r.fixture);
+        const auto prima = leggiSeEsiste(percorso);
+        REQUIRE(prima);
+        CHECK(LeggiModo(percorso) == r.atteso);
+        CHECK(leggiSeEsiste(percorso) == prima);
     }
 }
 
-void TestModo::scrittura_data()
+TEST_CASE("lettura fallita")
 {
-    QTest::addColumn<Modo>("modo");
-    QTest::addColumn<QByteArray>("atteso");
-    QTest::addColumn<bool>("esistente");
-    QTest::newRow("giorno, nuovo") << ModoGiorno << ba(SegnoGiorno) + "\r\n" << false;
-    QTest::newRow("casuale, nuovo") << ModoCasuale << ba(SegnoCasuale) + "\r\n" << false;
-    QTest::newRow("giorno su lungo") << ModoGiorno << ba(SegnoGiorno) + "\r\n" << true;
-    QTest::newRow("casuale su lungo") << ModoCasuale << ba(SegnoCasuale) + "\r\n" << true;
+    for (const std::string caso : {"file vuoto", "file mancante", "cartella al posto del file"}) {
+        CAPTURE(caso);
+        CartellaTemporanea dir;
+        const auto percorso = dir.file("Option.dat");
+        if (caso == "file vuoto")
+            REQUIRE(scrivi(percorso, {}));
+        else if (caso == "cartella al posto del file")
+            REQUIRE(fs::create_directory(percorso));
+
+        try {
+            LeggiModo(percorso);
+            FAIL_CHECK("nessun errore");
+        } catch (const ErroreFile &e) {
+            CHECK(e.percorso() == percorso);
+            CHECK(!e.motivo().empty());
+            CHECK(std::string(e.what()).find(percorso.string()) != std::string::npos);
+        }
+    }
 }
 
-void TestModo::scrittura()
+TEST_CASE("scrittura")
 {
-    QFETCH(Modo, modo);
-    QFETCH(QByteArray, atteso);
-    QFETCH(bool, esistente);
-    QTemporaryDir dir;
-    const QString percorso = dir.filePath("Option.dat");
-    if (esistente)
-        QVERIFY(scrivi(percorso, QByteArray(4096, 'x')));
+    struct Riga {
+        const char *nome;
+        Modo modo;
+        std::string atteso;
+        bool esistente;
+    };
+    const Riga righe[] = {
+        {"giorno, nuovo", ModoGiorno, segno(SegnoGiorno), false},
+        {"casuale, nuovo", ModoCasuale, segno(SegnoCasuale), false},
+        {"giorno su lungo", ModoGiorno, segno(SegnoGiorno), true},
+        {"casuale su lungo", ModoCasuale, segno(SegnoCasuale), true},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const auto percorso = dir.file("Option.dat");
+        if (r.esistente)
+            REQUIRE(scrivi(percorso, std::string(4096, 'x')));
 
-    ScriviModo(percorso.toStdString(), modo);
-    QCOMPARE(leggi(percorso), atteso);
-    QCOMPARE(LeggiModo(percorso.toStdString()), std::optional(modo));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"Option.dat"});
+        ScriviModo(percorso, r.modo);
+        CHECK(leggi(percorso) == r.atteso);
+        CHECK(LeggiModo(percorso) == std::optional(r.modo));
+        CHECK(voci(dir.percorso()) == SoloOpzioni);
+    }
 }
 
-void TestModo::segniDistinti()
+TEST_CASE("segni distinti")
 {
-    QCOMPARE(SegnoGiorno.size(), 12u);
-    QCOMPARE(SegnoCasuale.size(), 14u);
+    CHECK(SegnoGiorno.size() == 12u);
+    CHECK(SegnoCasuale.size() == 14u);
     for (const auto s : {SegnoGiorno, SegnoCasuale}) {
-        QVERIFY(s.find_first_of("\r\n") == std::string_view::npos);
-        QVERIFY(std::count_if(s.begin(), s.end(), [](char c) { return (unsigned char)c > 127; }) >=
-                3);
+        CHECK(s.find_first_of("\r\n") == std::string_view::npos);
+        CHECK(std::count_if(s.begin(), s.end(), [](char c) { return (unsigned char)c > 127; }) >=
+              3);
     }
 }
+
+TEST_CASE("destinazione cartella")
+{
+    CartellaTemporanea dir;
+    REQUIRE(fs::create_directories(dir.file("Option.dat/dentro")));
+    const auto percorso = dir.file("Option.dat");
+    CHECK_THROWS_AS(ScriviModoPredefinito(percorso), ErroreFile);
+    CHECK(fs::is_directory(percorso / "dentro"));
+    CHECK(voci(dir.percorso()) == SoloOpzioni);
+}
+
+// ---- POSIX ----
 
 // A full disk is simulated with a file-size limit of zero in a child process: every write
 // then fails with EFBIG, which root cannot override.
-void TestModo::discoPienoLasciaIlVecchioFile()
+TEST_CASE("disco pieno lascia il vecchio file")
 {
-    QTemporaryDir dir;
-    const QString percorso = dir.filePath("Option.dat");
-    const QByteArray vecchio = ba(SegnoGiorno) + "\r\nseconda riga\r\n";
-    QVERIFY(scrivi(percorso, vecchio));
+    CartellaTemporanea dir;
+    const auto percorso = dir.file("Option.dat");
+    const std::string vecchio = segno(SegnoGiorno) + "seconda riga\r\n";
+    REQUIRE(scrivi(percorso, vecchio));
 
     const pid_t figlio = fork();
-    QVERIFY(figlio >= 0);
+    REQUIRE(figlio >= 0);
     if (figlio == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limite{0, 0};
-        setrlimit(RLIMIT_FSIZE, &limite);
+        if (!limitaFile(0))
+            _exit(2);
         try {
-            ScriviModo(percorso.toStdString(), ModoCasuale);
+            ScriviModo(percorso, ModoCasuale);
         } catch (const ErroreFile &) {
             _exit(0);
         }
         _exit(1);
     }
     int stato = 0;
-    QCOMPARE(waitpid(figlio, &stato, 0), figlio);
-    QVERIFY(WIFEXITED(stato));
-    QCOMPARE(WEXITSTATUS(stato), 0); // the failure reached the caller
-    QCOMPARE(leggi(percorso), vecchio);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"Option.dat"});
+    REQUIRE(waitpid(figlio, &stato, 0) == figlio);
+    REQUIRE(WIFEXITED(stato));
+    CHECK(WEXITSTATUS(stato) == 0); // the failure reached the caller
+    CHECK(leggi(percorso) == vecchio);
+    CHECK(voci(dir.percorso()) == SoloOpzioni);
 }
-
-void TestModo::destinazioneCartella()
-{
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("Option.dat/dentro"));
-    const QString percorso = dir.filePath("Option.dat");
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, ScriviModoPredefinito(percorso.toStdString()));
-    QVERIFY(QFileInfo(percorso + "/dentro").isDir());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"Option.dat"});
-}
-
-QTEST_GUILESS_MAIN(TestModo)
-#include "tst_modo.moc"

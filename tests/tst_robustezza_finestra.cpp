@@ -11,20 +11,64 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
-#include <random>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 using namespace legge;
-using namespace prova;
 
 namespace {
+
+// Qt's strings over the shared helpers.
+std::filesystem::path percorsoDi(const QString &percorso)
+{
+    return QFile::encodeName(percorso).toStdString();
+}
+
+std::string_view vista(const QByteArray &dati)
+{
+    return {dati.constData(), std::size_t(dati.size())};
+}
+
+QByteArray ba(const std::string &s)
+{
+    return QByteArray::fromStdString(s);
+}
+
+const QByteArray Giorno = ba(prova::Giorno);
+const QByteArray Casuale = ba(prova::Casuale);
+
+QByteArray leggi(const QString &percorso, const QByteArray &seManca)
+{
+    return ba(prova::leggi(percorsoDi(percorso), seManca.toStdString()));
+}
+
+bool scrivi(const QString &percorso, const QByteArray &dati)
+{
+    return prova::scrivi(percorsoDi(percorso), vista(dati));
+}
+
+QByteArray codifica(const QByteArray &testo)
+{
+    return ba(prova::codifica(testo.toStdString()));
+}
+
+bool cambiaPermessi(const QString &percorso, mode_t permessi)
+{
+    return prova::cambiaPermessi(percorsoDi(percorso), permessi);
+}
+
+QStringList voci(const QString &cartella)
+{
+    QStringList elenco;
+    for (const auto &voce : prova::voci(percorsoDi(cartella)))
+        elenco << QFile::decodeName(voce.c_str());
+    return elenco;
+}
 
 const QString Manca = QStringLiteral("<manca>");
 const QString Cartella = QStringLiteral("<cartella>");
@@ -83,7 +127,7 @@ bool prepara(const QString &cartella, const QString &nome, const QString &conten
     if (contenuto == Cartella)
         return QDir(cartella).mkdir(nome) && scrivi(percorso + "/dentro", "resta");
     if (contenuto == Fifo)
-        return ::mkfifo(QFile::encodeName(percorso).constData(), 0644) == 0;
+        return prova::creaFifo(percorsoDi(percorso));
     return scrivi(percorso, dati);
 }
 
@@ -107,43 +151,35 @@ private:
                 int attesaMs = 60000);
     static void verificaErrore(const Avvio &avvio, const QString &file, const QString &motivo);
 
-    QTemporaryDir m_bin; // a copy of the helper that any user can run
-    QString m_aiuto;
+    std::optional<prova::CopiaEseguibile> m_aiuto;
 };
 
 void TestRobustezzaFinestra::initTestCase()
 {
-    QVERIFY(m_bin.isValid());
-    m_aiuto = m_bin.filePath("aiutofinestra");
-    QVERIFY(QFile::copy(QStringLiteral(LEGGE_AIUTO_FINESTRA), m_aiuto));
-    QVERIFY(cambiaPermessi(m_bin.path(), 0755));
-    QVERIFY(cambiaPermessi(m_aiuto, 0755));
+    m_aiuto.emplace(LEGGE_AIUTO_FINESTRA);
 }
 
 Avvio TestRobustezzaFinestra::avvia(const QString &cartella, const QString &data, bool comeNobody,
                                     int attesaMs)
 {
-    QProcess p;
-    p.setWorkingDirectory(cartella);
-    const QStringList argomenti{m_aiuto, "--data", data, "--secondi", "3723"};
+    std::vector<std::string> comando{m_aiuto->str(), "--data", data.toStdString(), "--secondi",
+                                     "3723"};
     if (comeNobody)
-        p.start("setpriv",
-                QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups"} + argomenti);
-    else
-        p.start(argomenti.first(), argomenti.mid(1));
+        comando = prova::comeNobody(comando);
+    prova::Processo p(comando, percorsoDi(cartella));
 
     Avvio avvio;
-    if (!p.waitForFinished(attesaMs)) {
-        p.kill();
-        p.waitForFinished();
+    if (!p.attendi(std::chrono::milliseconds(attesaMs))) {
+        p.uccidi();
+        p.attendi(std::chrono::seconds(30));
         avvio.diagnostica = QStringLiteral("bloccato");
         return avvio;
     }
-    avvio.diagnostica = QString::fromLocal8Bit(p.readAllStandardError());
-    if (p.exitStatus() != QProcess::NormalExit)
+    avvio.diagnostica = QString::fromLocal8Bit(p.errori);
+    avvio.codice = p.codice();
+    if (avvio.codice < 0)
         return avvio;
-    avvio.codice = p.exitCode();
-    const QString uscita = QString::fromUtf8(p.readAllStandardOutput());
+    const QString uscita = QString::fromStdString(p.uscita);
     avvio.esito = uscita.section('\n', 0, 0);
     if (avvio.esito == "mostrata") {
         avvio.titolo = uscita.section('\n', 1, 1);
@@ -249,10 +285,7 @@ void TestRobustezzaFinestra::avvio()
     QVERIFY(dir.isValid());
     QByteArray datiOpzioni = opzioni.toLatin1();
     if (opzioni == Binario) {
-        datiOpzioni.resize(10 * 1024 * 1024);
-        std::mt19937 generatore(10);
-        for (auto &b : datiOpzioni)
-            b = char(generatore());
+        datiOpzioni = ba(prova::byteCasuali(10 * 1024 * 1024, 10));
     }
     const QByteArray datiMassime = codifica(massime.toLatin1());
     QVERIFY(prepara(dir.path(), "Option.dat", opzioni, datiOpzioni));
@@ -299,12 +332,7 @@ void TestRobustezzaFinestra::massimeCasuali100MB()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath("Massime.dat");
-    QByteArray dati(100 * 1024 * 1024, Qt::Uninitialized);
-    std::mt19937_64 generatore(2023);
-    for (qsizetype i = 0; i < dati.size(); i += 8) {
-        const std::uint64_t v = generatore();
-        std::memcpy(dati.data() + i, &v, 8);
-    }
+    QByteArray dati = ba(prova::byteCasuali(100 * 1024 * 1024, 2023));
     const QByteArray piantato = codifica("/123 Casuale ");
     dati.replace(dati.size() - 4096, piantato.size(), piantato);
     dati.back() = char(0xD0); // a '/' that closes it
@@ -361,7 +389,7 @@ void TestRobustezzaFinestra::utenteSenzaPermessi_data()
 
 void TestRobustezzaFinestra::utenteSenzaPermessi()
 {
-    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+    if (!prova::nobodyDisponibile())
         QSKIP("serve root e setpriv per agire come nobody");
     QFETCH(int, cartella);
     QFETCH(QString, opzioni);

@@ -2,405 +2,346 @@
 
 #include "laws/cp1252.h"
 #include "laws/massime.h"
+#include "utilita.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
+#include <doctest/doctest.h>
+#include <nlohmann/json.hpp>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace prova;
+using nlohmann::json;
 
 namespace {
 
-struct Esito {
-    int codice = -1;
-    QByteArray uscita;
-    QByteArray errori;
-};
-
-Esito massime(const QStringList &argomenti, const QByteArray &ingresso = {})
+Esito massime(std::vector<std::string> argomenti, std::string_view ingresso = {})
 {
-    QProcess processo;
-    processo.start(QStringLiteral(MASSIME), argomenti);
-    if (!processo.waitForStarted())
-        return {};
-    processo.write(ingresso);
-    processo.closeWriteChannel();
-    if (!processo.waitForFinished(60000) || processo.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {processo.exitCode(), processo.readAllStandardOutput(), processo.readAllStandardError()};
+    argomenti.insert(argomenti.begin(), MASSIME);
+    return esegui(argomenti, ingresso);
 }
 
-QByteArray invertito(QByteArray dati)
+bool contiene(std::string_view testo, std::string_view parte)
 {
-    legge::InvertiByte(dati.data(), std::size_t(dati.size()));
-    return dati;
-}
-
-bool scrivi(const QString &percorso, const QByteArray &dati)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::WriteOnly) && f.write(dati) == dati.size();
-}
-
-QByteArray leggi(const QString &percorso)
-{
-    QFile f(percorso);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<illeggibile>");
-}
-
-QString utf8(const std::string &cp1252)
-{
-    return QString::fromStdString(legge::Cp1252InUtf8(cp1252));
+    return testo.find(parte) != std::string_view::npos;
 }
 
 // A law file meant to trip up the lookup: numbers in odd forms, repeats, records with no
 // line break or no capital, CR LF and LF mixed, and every byte value in the texts.
-QByteArray fileCasuale(quint32 seme)
+std::string fileCasuale(std::uint32_t seme)
 {
-    QRandomGenerator caso(seme);
+    std::mt19937 caso(seme);
     static const char *const numeri[] = {"001", "002", "  3", "004", "+05",  "5.0", "006",
                                          "007", "abc", "500", "008", "\n09", "010", "\r011"};
-    QByteArray testo = caso.bounded(2) ? QByteArray("intestazione ") : QByteArray();
-    for (int r = 0, n = 20 + caso.bounded(20); r < n; ++r) {
+    std::string testo = aCaso(caso, 2) ? "intestazione " : "";
+    for (int r = 0, n = 20 + aCaso(caso, 20); r < n; ++r) {
         testo += '/';
-        testo += numeri[caso.bounded(int(std::size(numeri)))];
-        for (int i = 0, l = caso.bounded(40); i < l; ++i) {
-            char c = char(caso.bounded(256));
+        testo += numeri[aCaso(caso, int(std::size(numeri)))];
+        for (int i = 0, l = aCaso(caso, 40); i < l; ++i) {
+            char c = char(aCaso(caso, 256));
             if (c == '/')
-                c = 'A' + char(caso.bounded(26));
+                c = char('A' + aCaso(caso, 26));
             testo += c;
         }
-        if (caso.bounded(4))
-            testo += caso.bounded(2) ? "\r\n" : "\n";
-        testo += "Corpo " + QByteArray::number(r) + '.';
+        if (aCaso(caso, 4))
+            testo += aCaso(caso, 2) ? "\r\n" : "\n";
+        testo += "Corpo " + std::to_string(r) + '.';
     }
-    if (caso.bounded(2))
+    if (aCaso(caso, 2))
         testo += "/";
-    return invertito(testo);
+    return codifica(testo);
 }
 
 } // namespace
 
-class TestStrumento : public QObject {
-    Q_OBJECT
-
-private slots:
-    void numero_data();
-    void numero();
-    void mostraComeLaRicerca_data();
-    void mostraComeLaRicerca();
-    void andataERitorno_data();
-    void andataERitorno();
-    void raccolta();
-    void verifica_data();
-    void verifica();
-    void statistiche();
-    void erroriSenzaScrivere_data();
-    void erroriSenzaScrivere();
-    void uso_data();
-    void uso();
-};
-
-void TestStrumento::numero_data()
+TEST_CASE("numero")
 {
-    QTest::addColumn<QString>("data");
-    QTest::addColumn<int>("codice");
-    QTest::addColumn<QByteArray>("uscita");
-    QTest::newRow("29 febbraio") << "2024-02-29" << 0 << QByteArray("500\n");
-    QTest::newRow("1 marzo bisestile") << "2024-03-01" << 0 << QByteArray("61\n");
-    QTest::newRow("1 marzo comune") << "2023-03-01" << 0 << QByteArray("60\n");
-    QTest::newRow("31 dicembre bisestile") << "2024-12-31" << 0 << QByteArray("366\n");
-    QTest::newRow("29 febbraio di un anno comune") << "2023-02-29" << 2 << QByteArray();
-    QTest::newRow("mese 13") << "2024-13-01" << 2 << QByteArray();
-    QTest::newRow("senza zeri") << "2024-3-1" << 2 << QByteArray();
-    QTest::newRow("parola") << "ieri" << 2 << QByteArray();
+    struct Riga {
+        const char *data;
+        int codice;
+        std::string uscita;
+    };
+    const Riga righe[] = {
+        {"2024-02-29", 0, "500\n"}, {"2024-03-01", 0, "61\n"}, {"2023-03-01", 0, "60\n"},
+        {"2024-12-31", 0, "366\n"}, {"2023-02-29", 2, ""},     {"2024-13-01", 2, ""},
+        {"2024-3-1", 2, ""},        {"ieri", 2, ""},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.data);
+        const Esito esito = massime({"numero", r.data});
+        CHECK(esito.codice == r.codice);
+        CHECK(esito.uscita == r.uscita);
+        CHECK(esito.errori.empty() == (r.codice == 0));
+    }
 }
 
-void TestStrumento::numero()
+TEST_CASE("mostra come la ricerca")
 {
-    QFETCH(QString, data);
-    QFETCH(int, codice);
-    QFETCH(QByteArray, uscita);
-    const Esito esito = massime({"numero", data});
-    QCOMPARE(esito.codice, codice);
-    QCOMPARE(esito.uscita, uscita);
-    QCOMPARE(esito.errori.isEmpty(), codice == 0);
-}
+    for (const std::uint32_t seme : {1u, 2u, 3u, 4u}) {
+        CAPTURE(seme);
+        CartellaTemporanea cartella;
+        const auto file = cartella.file("Massime.dat");
+        REQUIRE(scrivi(file, fileCasuale(seme)));
+        for (const int numero : {1, 2, 3, 5, 7, 9, 11, 12, 500}) {
+            CAPTURE(numero);
+            const legge::Legge attesa = legge::CercaLegge(file, numero);
+            const std::string n = std::to_string(numero);
 
-void TestStrumento::mostraComeLaRicerca_data()
-{
-    QTest::addColumn<quint32>("seme");
-    for (const quint32 seme : {1u, 2u, 3u, 4u})
-        QTest::addRow("seme %u", seme) << seme;
-}
+            const Esito uscitaJson = massime({"mostra", "--json", n, file.string()});
+            CHECK(uscitaJson.codice == (attesa.trovata ? 0 : 1));
+            const json oggetto = json::parse(uscitaJson.uscita, nullptr, false);
+            INFO(uscitaJson.uscita);
+            REQUIRE(oggetto.is_object());
+            CHECK(oggetto.value("numero", -1) == numero);
+            CHECK(oggetto.value("trovata", !attesa.trovata) == attesa.trovata);
+            CHECK(oggetto["titolo"].is_null() == !attesa.titolo.has_value());
+            if (attesa.titolo)
+                CHECK(oggetto["titolo"] == legge::Cp1252InUtf8(*attesa.titolo));
+            CHECK(oggetto["corpo"] == legge::Cp1252InUtf8(attesa.corpo));
 
-void TestStrumento::mostraComeLaRicerca()
-{
-    QFETCH(quint32, seme);
-    QTemporaryDir cartella;
-    const QString file = cartella.filePath("Massime.dat");
-    QVERIFY(scrivi(file, fileCasuale(seme)));
-    for (const int numero : {1, 2, 3, 5, 7, 9, 11, 12, 500}) {
-        const legge::Legge attesa = legge::CercaLegge(file.toStdString(), numero);
-        const QString n = QString::number(numero);
-
-        const Esito json = massime({"mostra", "--json", n, file});
-        QCOMPARE(json.codice, attesa.trovata ? 0 : 1);
-        QJsonParseError errore;
-        const QJsonObject oggetto = QJsonDocument::fromJson(json.uscita, &errore).object();
-        QVERIFY2(errore.error == QJsonParseError::NoError, json.uscita.constData());
-        QCOMPARE(oggetto.value("numero").toInt(), numero);
-        QCOMPARE(oggetto.value("trovata").toBool(), attesa.trovata);
-        QCOMPARE(oggetto.value("titolo").isNull(), !attesa.titolo.has_value());
-        QCOMPARE(oggetto.value("titolo").toString(), utf8(attesa.titolo.value_or("")));
-        QCOMPARE(oggetto.value("corpo").toString(), utf8(attesa.corpo));
-
-        const Esito testo = massime({"mostra", n, file});
-        QCOMPARE(testo.codice, json.codice);
-        if (attesa.trovata) {
-            QByteArray atteso = QByteArray::fromStdString(
-                legge::Cp1252InUtf8(attesa.titolo.value_or("") + attesa.corpo));
-            if (!atteso.endsWith('\n'))
-                atteso += '\n';
-            QCOMPARE(testo.uscita, atteso);
-        } else {
-            QVERIFY(testo.uscita.isEmpty());
-            QVERIFY(testo.errori.contains(file.toUtf8()));
+            const Esito testo = massime({"mostra", n, file.string()});
+            CHECK(testo.codice == uscitaJson.codice);
+            if (attesa.trovata) {
+                std::string atteso = legge::Cp1252InUtf8(attesa.titolo.value_or("") + attesa.corpo);
+                if (!atteso.ends_with('\n'))
+                    atteso += '\n';
+                CHECK(testo.uscita == atteso);
+            } else {
+                CHECK(testo.uscita.empty());
+                CHECK(contiene(testo.errori, file.string()));
+            }
         }
     }
 }
 
-void TestStrumento::andataERitorno_data()
+TEST_CASE("andata e ritorno")
 {
-    QTest::addColumn<QByteArray>("chiaro"); // unscrambled Windows-1252, CR LF line breaks
-
-    QByteArray ogniByte;
+    // Unscrambled Windows-1252, CR LF line breaks.
+    std::string ogniByte;
     for (int b = 0; b < 256; ++b) {
         if (b != '\n')
             ogniByte += char(b);
         if (b % 32 == 31)
             ogniByte += "\r\n";
     }
-    QTest::newRow("ogni byte") << ogniByte;
-    QTest::newRow("vuoto") << QByteArray();
-    QTest::newRow("CR CR LF") << QByteArray("/001 A\r\r\nB/");
-    QTest::newRow("CR finale") << QByteArray("/001 A\r\nB/\r");
     // Blocks are read 256 KiB at a time: a CR LF split between two of them is one break.
-    QByteArray confine(256 * 1024 - 1, 'x');
-    QTest::newRow("CR LF a cavallo di due blocchi") << confine + "\r\nfine";
-    QTest::newRow("CR solo a fine blocco") << confine + "\rfine";
+    const std::string confine(256 * 1024 - 1, 'x');
+    struct Riga {
+        const char *nome;
+        std::string chiaro;
+    };
+    const Riga righe[] = {
+        {"ogni byte", ogniByte},
+        {"vuoto", ""},
+        {"CR CR LF", "/001 A\r\r\nB/"},
+        {"CR finale", "/001 A\r\nB/\r"},
+        {"CR LF a cavallo di due blocchi", confine + "\r\nfine"},
+        {"CR solo a fine blocco", confine + "\rfine"},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea cartella;
+        const auto originale = cartella.file("originale.dat");
+        const auto copia = cartella.file("copia.dat");
+        REQUIRE(scrivi(originale, codifica(r.chiaro)));
+
+        const Esito grezzo = massime({"decodifica", "--grezzo", originale.string()});
+        CHECK(grezzo.codice == 0);
+        CHECK(grezzo.uscita == r.chiaro);
+
+        const Esito testo = massime({"decodifica", originale.string()});
+        CHECK(testo.codice == 0);
+        std::string righeLf;
+        for (std::size_t i = 0; i < r.chiaro.size(); ++i) {
+            if (!(r.chiaro[i] == '\r' && i + 1 < r.chiaro.size() && r.chiaro[i + 1] == '\n'))
+                righeLf += r.chiaro[i];
+        }
+        CHECK(testo.uscita == legge::Cp1252InUtf8(righeLf));
+        const Esito codificato = massime({"codifica", "-o", copia.string()}, testo.uscita);
+        CHECK(codificato.codice == 0);
+        CHECK(leggi(copia, "<illeggibile>") == leggi(originale, "<illeggibile>"));
+    }
 }
 
-void TestStrumento::andataERitorno()
-{
-    QFETCH(QByteArray, chiaro);
-    QTemporaryDir cartella;
-    const QString originale = cartella.filePath("originale.dat");
-    const QString copia = cartella.filePath("copia.dat");
-    QVERIFY(scrivi(originale, invertito(chiaro)));
-
-    const Esito grezzo = massime({"decodifica", "--grezzo", originale});
-    QCOMPARE(grezzo.codice, 0);
-    QCOMPARE(grezzo.uscita, chiaro);
-
-    const Esito testo = massime({"decodifica", originale});
-    QCOMPARE(testo.codice, 0);
-    const QByteArray righeLf = QByteArray(chiaro).replace("\r\n", "\n");
-    QCOMPARE(testo.uscita, QByteArray::fromStdString(legge::Cp1252InUtf8(righeLf.toStdString())));
-    const Esito codifica = massime({"codifica", "-o", copia}, testo.uscita);
-    QCOMPARE(codifica.codice, 0);
-    QCOMPARE(leggi(copia), leggi(originale));
-}
-
-void TestStrumento::raccolta()
+TEST_CASE("raccolta")
 {
     const Esito verifica = massime({"verifica", RACCOLTA_DAT});
-    QCOMPARE(verifica.codice, 0);
-    QVERIFY(verifica.uscita.contains(" 367 record, nessun problema\n"));
+    CHECK(verifica.codice == 0);
+    CHECK(contiene(verifica.uscita, " 367 record, nessun problema\n"));
 
     const Esito testo = massime({"decodifica", RACCOLTA_DAT});
-    QCOMPARE(testo.codice, 0);
-    QCOMPARE(testo.uscita, leggi(RACCOLTA_TXT));
+    CHECK(testo.codice == 0);
+    CHECK(testo.uscita == leggi(RACCOLTA_TXT, "<illeggibile>"));
 
     const Esito legge = massime({"mostra", "500", RACCOLTA_DAT});
-    QCOMPARE(legge.codice, 0);
-    QVERIFY(legge.uscita.startsWith("Legge del giorno bisestile\n"));
+    CHECK(legge.codice == 0);
+    CHECK(legge.uscita.starts_with("Legge del giorno bisestile\n"));
 }
 
-void TestStrumento::verifica_data()
+TEST_CASE("verifica")
 {
-    QTest::addColumn<QString>("tipo");
-    QTest::addColumn<QJsonValue>("record");
-    QTest::addColumn<QJsonValue>("posizione");
-    QTest::addColumn<QJsonValue>("numero");
+    struct Riga {
+        const char *tipo;
+        json record, posizione, numero;
+    };
     // Positions in data/massime/difettoso.dat, one record per kind of problem.
-    QTest::newRow("numero ripetuto")
-        << "numero-ripetuto" << QJsonValue(2) << QJsonValue(27) << QJsonValue("001");
-    QTest::newRow("fuori intervallo")
-        << "numero-fuori-intervallo" << QJsonValue(3) << QJsonValue(56) << QJsonValue("400");
-    QTest::newRow("campo numero") << "campo-numero" << QJsonValue(4) << QJsonValue(76)
-                                  << QJsonValue(" 2 ");
-    QTest::newRow("senza titolo") << "senza-titolo" << QJsonValue(5) << QJsonValue(101)
-                                  << QJsonValue("003");
-    QTest::newRow("titolo minuscolo")
-        << "titolo-senza-maiuscola" << QJsonValue(6) << QJsonValue(118) << QJsonValue("004");
-    QTest::newRow("corpo vuoto") << "corpo-vuoto" << QJsonValue(7) << QJsonValue(149)
-                                 << QJsonValue("005");
-    QTest::newRow("byte indefinito")
-        << "byte-indefinito" << QJsonValue(8) << QJsonValue(172) << QJsonValue(QJsonValue::Null);
-    QTest::newRow("testo dopo l'ultima barra")
-        << "testo-dopo-ultima-barra" << QJsonValue(QJsonValue::Null) << QJsonValue(191)
-        << QJsonValue(QJsonValue::Null);
-    QTest::newRow("numero mancante") << "numero-mancante" << QJsonValue(QJsonValue::Null)
-                                     << QJsonValue(QJsonValue::Null) << QJsonValue("007");
-}
+    const Riga righe[] = {
+        {"numero-ripetuto", 2, 27, "001"},
+        {"numero-fuori-intervallo", 3, 56, "400"},
+        {"campo-numero", 4, 76, " 2 "},
+        {"senza-titolo", 5, 101, "003"},
+        {"titolo-senza-maiuscola", 6, 118, "004"},
+        {"corpo-vuoto", 7, 149, "005"},
+        {"byte-indefinito", 8, 172, nullptr},
+        {"testo-dopo-ultima-barra", nullptr, 191, nullptr},
+        {"numero-mancante", nullptr, nullptr, "007"},
+    };
+    const auto file = datiDiProva("massime/difettoso.dat");
+    REQUIRE(fs::is_regular_file(file));
+    const Esito uscitaJson = massime({"verifica", "--json", file.string()});
+    const Esito testo = massime({"verifica", file.string()});
+    CHECK(uscitaJson.codice == 1);
+    CHECK(testo.codice == 1);
+    const json radice = json::parse(uscitaJson.uscita, nullptr, false);
+    REQUIRE(radice.is_object());
+    const json problemi = radice.value("problemi", json::array());
+    REQUIRE(problemi.is_array());
 
-void TestStrumento::verifica()
-{
-    QFETCH(QString, tipo);
-    QFETCH(QJsonValue, record);
-    QFETCH(QJsonValue, posizione);
-    QFETCH(QJsonValue, numero);
-    const QString file = QFINDTESTDATA("data/massime/difettoso.dat");
-    QVERIFY(!file.isEmpty());
+    for (const auto &r : righe) {
+        CAPTURE(r.tipo);
+        std::vector<json> diQuestoTipo;
+        for (const json &p : problemi) {
+            if (p.value("tipo", "") == r.tipo)
+                diQuestoTipo.push_back(p);
+        }
+        REQUIRE(!diQuestoTipo.empty());
+        if (std::string_view(r.tipo) != "numero-mancante")
+            CHECK(diQuestoTipo.size() == 1);
+        CHECK(diQuestoTipo[0].value("record", json()) == r.record);
+        CHECK(diQuestoTipo[0].value("posizione", json()) == r.posizione);
+        CHECK(diQuestoTipo[0].value("numero", json()) == r.numero);
 
-    const Esito json = massime({"verifica", "--json", file});
-    QCOMPARE(json.codice, 1);
-    const QJsonArray problemi = QJsonDocument::fromJson(json.uscita).object()["problemi"].toArray();
-    QList<QJsonObject> diQuestoTipo;
-    for (const QJsonValue &p : problemi) {
-        if (p["tipo"] == tipo)
-            diQuestoTipo.append(p.toObject());
+        // The same problem, on a line of its own, in the text for people.
+        const std::string riga = diQuestoTipo[0].value("messaggio", "") + '\n';
+        std::string attesa;
+        if (!r.record.is_null())
+            attesa += "record " + std::to_string(r.record.get<int>()) + ", ";
+        if (!r.posizione.is_null())
+            attesa += "byte " + std::to_string(r.posizione.get<int>()) + ": ";
+        INFO(testo.uscita.substr(0, 2000));
+        CHECK(contiene('\n' + testo.uscita, '\n' + attesa + riga));
+        CHECK(testo.uscita.ends_with(": 8 record, " + std::to_string(problemi.size()) +
+                                     " problemi\n"));
     }
-    QVERIFY(!diQuestoTipo.isEmpty());
-    if (tipo != "numero-mancante")
-        QCOMPARE(diQuestoTipo.size(), 1);
-    QCOMPARE(diQuestoTipo[0]["record"], record);
-    QCOMPARE(diQuestoTipo[0]["posizione"], posizione);
-    QCOMPARE(diQuestoTipo[0]["numero"], numero);
-
-    // The same problem, on a line of its own, in the text for people.
-    const Esito testo = massime({"verifica", file});
-    QCOMPARE(testo.codice, 1);
-    const QByteArray riga = diQuestoTipo[0]["messaggio"].toString().toUtf8() + '\n';
-    QByteArray attesa;
-    if (!record.isNull())
-        attesa += "record " + QByteArray::number(record.toInt()) + ", ";
-    if (!posizione.isNull())
-        attesa += "byte " + QByteArray::number(posizione.toInt()) + ": ";
-    QVERIFY2(('\n' + testo.uscita).contains('\n' + attesa + riga),
-             testo.uscita.left(2000).constData());
-    QVERIFY(testo.uscita.endsWith(": 8 record, " + QByteArray::number(problemi.size()) +
-                                  " problemi\n"));
 }
 
-void TestStrumento::statistiche()
+TEST_CASE("statistiche")
 {
-    QTemporaryDir cartella;
-    const QString file = cartella.filePath("Massime.dat");
-    QVERIFY(scrivi(file,
-                   invertito("/001 Uno\r\nTre parole qui.\r\n/002 Due\r\nCorto\r\n"
-                             "/003 Tre\r\nLungo pi\xF9 di tutti.\r\n/004 Quattro\r\nCorto\r\n/")));
-    const Esito esito = massime({"statistiche", file});
-    QCOMPARE(esito.codice, 0);
-    QCOMPARE(esito.uscita, QByteArray("record: 4\n"
-                                      "corpo più corto: 5 caratteri, legge «002» (record 2)\n"
-                                      "corpo più lungo: 19 caratteri, legge «003» (record 3)\n"));
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    REQUIRE(
+        scrivi(file, codifica("/001 Uno\r\nTre parole qui.\r\n/002 Due\r\nCorto\r\n"
+                              "/003 Tre\r\nLungo pi\xF9 di tutti.\r\n/004 Quattro\r\nCorto\r\n/")));
+    const Esito esito = massime({"statistiche", file.string()});
+    CHECK(esito.codice == 0);
+    CHECK(esito.uscita == "record: 4\n"
+                          "corpo più corto: 5 caratteri, legge «002» (record 2)\n"
+                          "corpo più lungo: 19 caratteri, legge «003» (record 3)\n");
 }
 
-void TestStrumento::erroriSenzaScrivere_data()
+TEST_CASE("errori senza scrivere")
 {
-    QTest::addColumn<QStringList>("argomenti"); // "@" stands for the temporary directory
-    QTest::addColumn<QByteArray>("ingresso");
-    QTest::addColumn<QString>("bersaglio"); // a file that must be left as it was
-    QTest::addColumn<QByteArray>("messaggio");
-
-    for (const char *comando : {"mostra", "decodifica", "verifica", "statistiche"}) {
-        QStringList argomenti{comando, "@/Massime.dat"};
-        if (QByteArray(comando) == "mostra")
-            argomenti.insert(1, "1");
-        QTest::addRow("%s: file mancante", comando)
-            << argomenti << QByteArray() << "Massime.dat" << QByteArray("/Massime.dat:");
-        argomenti.last() = "@/cartella";
-        QTest::addRow("%s: una cartella al posto del file", comando)
-            << argomenti << QByteArray() << "cartella" << QByteArray("/cartella:");
+    struct Riga {
+        std::string nome;
+        std::vector<std::string> argomenti; // "@" stands for the temporary directory
+        std::string ingresso;
+        std::string bersaglio; // a file that must be left as it was
+        std::string messaggio;
+    };
+    std::vector<Riga> righe;
+    for (const std::string comando : {"mostra", "decodifica", "verifica", "statistiche"}) {
+        std::vector<std::string> argomenti{comando, "@/Massime.dat"};
+        if (comando == "mostra")
+            argomenti.insert(argomenti.begin() + 1, "1");
+        righe.push_back(
+            {comando + ": file mancante", argomenti, "", "Massime.dat", "/Massime.dat:"});
+        argomenti.back() = "@/cartella";
+        righe.push_back({comando + ": una cartella al posto del file", argomenti, "", "cartella",
+                         "/cartella:"});
     }
-    QTest::newRow("codifica: carattere che Windows-1252 non ha")
-        << QStringList{"codifica", "-o", "@/esistente.dat"}
-        << QByteArray("/001 Legge\nCaffè \xe2\x80\x94 e \xc4\x81!\n/") << "esistente.dat"
-        << QByteArray("riga 2, colonna 11: il carattere «\xc4\x81» (U+0101)");
-    QTest::newRow("codifica: UTF-8 non valido")
-        << QStringList{"codifica", "-o", "@/nuovo.dat"} << QByteArray("/001 A\nb\xe8/")
-        << "nuovo.dat" << QByteArray("riga 2, colonna 2: il testo non è UTF-8 valido");
-    QTest::newRow("codifica: testo mancante")
-        << QStringList{"codifica", "@/manca.txt", "-o", "@/nuovo.dat"} << QByteArray()
-        << "nuovo.dat" << QByteArray("/manca.txt:");
-    QTest::newRow("codifica: una cartella come uscita")
-        << QStringList{"codifica", "-o", "@/cartella"} << QByteArray("/001 A\nb\n/") << "cartella"
-        << QByteArray("/cartella:");
-    QTest::newRow("codifica senza -o") << QStringList{"codifica"} << QByteArray("/001 A\nb\n/")
-                                       << "nuovo.dat" << QByteArray("-o FILE");
+    righe.push_back({"codifica: carattere che Windows-1252 non ha",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 Legge\nCaffè \xe2\x80\x94 e \xc4\x81!\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 11: il carattere «\xc4\x81» (U+0101)"});
+    righe.push_back({"codifica: UTF-8 non valido",
+                     {"codifica", "-o", "@/nuovo.dat"},
+                     "/001 A\nb\xe8/",
+                     "nuovo.dat",
+                     "riga 2, colonna 2: il testo non è UTF-8 valido"});
+    righe.push_back({"codifica: testo mancante",
+                     {"codifica", "@/manca.txt", "-o", "@/nuovo.dat"},
+                     "",
+                     "nuovo.dat",
+                     "/manca.txt:"});
+    righe.push_back({"codifica: una cartella come uscita",
+                     {"codifica", "-o", "@/cartella"},
+                     "/001 A\nb\n/",
+                     "cartella",
+                     "/cartella:"});
+    righe.push_back({"codifica senza -o", {"codifica"}, "/001 A\nb\n/", "nuovo.dat", "-o FILE"});
+
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea cartella;
+        REQUIRE(fs::create_directory(cartella.file("cartella")));
+        REQUIRE(scrivi(cartella.file("esistente.dat"), codifica("/001 Vecchia\r\nlegge\r\n/")));
+        const std::string prima = leggi(cartella.file("esistente.dat"));
+        std::vector<std::string> argomenti = r.argomenti;
+        for (auto &a : argomenti) {
+            if (a.starts_with('@'))
+                a = cartella.str() + a.substr(1);
+        }
+
+        const Esito esito = massime(argomenti, r.ingresso);
+        CHECK(esito.codice == 2);
+        INFO(esito.errori);
+        CHECK(contiene(esito.errori, r.messaggio));
+        CHECK(esito.uscita.empty());
+        CHECK(leggi(cartella.file("esistente.dat")) == prima);
+        if (r.bersaglio == "cartella")
+            CHECK(fs::is_directory(cartella.file("cartella")));
+        else if (r.bersaglio != "esistente.dat")
+            CHECK(!fs::exists(cartella.file(r.bersaglio)));
+        CHECK(voci(cartella.percorso()) == std::vector<std::string>{"cartella", "esistente.dat"});
+        CHECK(fs::is_empty(cartella.file("cartella")));
+    }
 }
 
-void TestStrumento::erroriSenzaScrivere()
+TEST_CASE("uso")
 {
-    QFETCH(QStringList, argomenti);
-    QFETCH(QByteArray, ingresso);
-    QFETCH(QString, bersaglio);
-    QFETCH(QByteArray, messaggio);
-    QTemporaryDir cartella;
-    QVERIFY(QDir(cartella.path()).mkdir("cartella"));
-    QVERIFY(scrivi(cartella.filePath("esistente.dat"), invertito("/001 Vecchia\r\nlegge\r\n/")));
-    const QByteArray prima = leggi(cartella.filePath("esistente.dat"));
-    argomenti.replaceInStrings(QRegularExpression("^@"), cartella.path());
-
-    const Esito esito = massime(argomenti, ingresso);
-    QCOMPARE(esito.codice, 2);
-    QVERIFY2(esito.errori.contains(messaggio), esito.errori.constData());
-    QVERIFY(esito.uscita.isEmpty());
-    QCOMPARE(leggi(cartella.filePath("esistente.dat")), prima);
-    if (bersaglio == "cartella")
-        QVERIFY(QFileInfo(cartella.filePath("cartella")).isDir());
-    else if (bersaglio != "esistente.dat")
-        QVERIFY(!QFile::exists(cartella.filePath(bersaglio)));
-    QCOMPARE(QDir(cartella.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-             QStringList({"cartella", "esistente.dat"}));
-    QVERIFY(QDir(cartella.filePath("cartella")).isEmpty());
+    struct Riga {
+        const char *nome;
+        std::vector<std::string> argomenti;
+        int codice;
+        std::string uscita;
+    };
+    const Riga righe[] = {
+        {"aiuto", {"--help"}, 0, "statistiche [FILE]"},
+        {"aiuto di un comando", {"mostra", "--help"}, 0, "Uso: massime mostra [--json]"},
+        {"nessun comando", {}, 2, ""},
+        {"comando sconosciuto", {"cerca"}, 2, ""},
+        {"opzione di un altro comando", {"mostra", "--grezzo", "1"}, 2, ""},
+        {"numero di legge zero", {"mostra", "0"}, 2, ""},
+        {"numero di legge con lettere", {"mostra", "1a"}, 2, ""},
+        {"argomento di troppo", {"verifica", "a.dat", "b.dat"}, 2, ""},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const Esito esito = massime(r.argomenti);
+        CHECK(esito.codice == r.codice);
+        CHECK(contiene(esito.uscita, r.uscita));
+        CHECK(esito.errori.empty() == (r.codice == 0));
+    }
 }
-
-void TestStrumento::uso_data()
-{
-    QTest::addColumn<QStringList>("argomenti");
-    QTest::addColumn<int>("codice");
-    QTest::addColumn<QByteArray>("uscita");
-    QTest::newRow("aiuto") << QStringList{"--help"} << 0 << QByteArray("statistiche [FILE]");
-    QTest::newRow("aiuto di un comando")
-        << QStringList{"mostra", "--help"} << 0 << QByteArray("Uso: massime mostra [--json]");
-    QTest::newRow("nessun comando") << QStringList{} << 2 << QByteArray();
-    QTest::newRow("comando sconosciuto") << QStringList{"cerca"} << 2 << QByteArray();
-    QTest::newRow("opzione di un altro comando")
-        << QStringList{"mostra", "--grezzo", "1"} << 2 << QByteArray();
-    QTest::newRow("numero di legge zero") << QStringList{"mostra", "0"} << 2 << QByteArray();
-    QTest::newRow("numero di legge con lettere")
-        << QStringList{"mostra", "1a"} << 2 << QByteArray();
-    QTest::newRow("argomento di troppo")
-        << QStringList{"verifica", "a.dat", "b.dat"} << 2 << QByteArray();
-}
-
-void TestStrumento::uso()
-{
-    QFETCH(QStringList, argomenti);
-    QFETCH(int, codice);
-    QFETCH(QByteArray, uscita);
-    const Esito esito = massime(argomenti);
-    QCOMPARE(esito.codice, codice);
-    QVERIFY(esito.uscita.contains(uscita));
-    QCOMPARE(esito.errori.isEmpty(), codice == 0);
-}
-
-QTEST_GUILESS_MAIN(TestStrumento)
-#include "tst_strumento.moc"
