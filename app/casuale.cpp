@@ -1,7 +1,8 @@
 #include "app/casuale.h"
 
+#include "file/file.h"
+
 #include <bit>
-#include <ctime>
 
 namespace legge {
 
@@ -27,10 +28,7 @@ Data OrologioDiSistema::oggi() const
 
 float OrologioDiSistema::secondiDallaMezzanotte() const
 {
-    const std::time_t adesso = std::time(nullptr);
-    std::tm locale{};
-    localtime_r(&adesso, &locale);
-    return static_cast<float>(locale.tm_hour * 3600 + locale.tm_min * 60 + locale.tm_sec);
+    return static_cast<float>(OraLocale().secondiDallaMezzanotte);
 }
 
 } // namespace legge

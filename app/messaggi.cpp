@@ -1,6 +1,6 @@
 #include "app/messaggi.h"
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 
 namespace legge {
 

@@ -40,19 +40,15 @@ void genera(const std::filesystem::path &file, std::size_t &records)
         // Bodies of 140..240 bytes give about 1.3 million records.
         stato = stato * 1103515245u + 12345u;
         const int lunghezza = 140 + int((stato >> 16) % 101);
-        char numero[8];
-        std::snprintf(numero, sizeof numero, "%03d", int(records % 366) + 1);
-        blocco = "/";
-        blocco += numero;
-        blocco += " Legge di prova\r\n";
-        blocco.append(std::size_t(lunghezza), 'a' + char(records % 26));
-        legge::InvertiByte(blocco.data(), blocco.size());
+        blocco = legge::CodificaRecord(
+            int(records % 366) + 1, "Legge di prova",
+            std::string(std::size_t(lunghezza), char('a' + char(records % 26))));
         std::fwrite(blocco.data(), 1, blocco.size(), f);
         scritti += blocco.size();
         ++records;
     }
-    blocco = "/500 Ultima legge\r\nIl fondo del file./";
-    legge::InvertiByte(blocco.data(), blocco.size());
+    blocco =
+        legge::CodificaRecord(500, "Ultima legge", "Il fondo del file.") + legge::ChiusuraMassime();
     std::fwrite(blocco.data(), 1, blocco.size(), f);
     ++records;
     std::fclose(f);
@@ -154,15 +150,16 @@ int main(int argc, char **argv)
 
     // Warm the page cache so that both passes read from memory.
     misura("memchr (riferimento)", byte, [&] {
-        const int fd = open(file.c_str(), O_RDONLY);
-        std::vector<char> buffer(256 * 1024);
+        legge::FileAperto sorgente = legge::ApriFileDati(file);
+        std::vector<char> buffer(legge::DimensioneBlocco);
+        const char separatore = legge::SeparatoreCodificato();
         std::size_t separatori = 0;
-        for (ssize_t n; (n = read(fd, buffer.data(), buffer.size())) > 0;) {
+        while (const std::size_t n = sorgente.leggi(buffer.data(), buffer.size())) {
             for (const char *p = buffer.data(), *fine = p + n;
-                 (p = static_cast<const char *>(std::memchr(p, char('/' ^ 0xFF), fine - p))); ++p)
+                 (p = static_cast<const char *>(std::memchr(p, separatore, std::size_t(fine - p))));
+                 ++p)
                 ++separatori;
         }
-        close(fd);
         return separatori == records + 1;
     });
     misura("CercaLegge(500)", byte, [&] {

@@ -1,14 +1,14 @@
-// The law-file scan against a plain byte-at-a-time reading of the same format: both must
-// see the same records, the same numbers and the same texts, and the lookup must return
-// the first record with the number asked for, split the same way.
+// The law file's readers against the format as its description puts it, read here in a
+// different way: the input is the plain text, split at every '/' at once, and each piece
+// judged on its own. The core gets the same text in its stored form.
 #include "fileinmemoria.h"
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 
 #include <cmath>
-#include <limits>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,60 +16,81 @@ using namespace legge;
 
 namespace {
 
-struct RecordAtteso {
-    std::uint64_t posizione;
-    std::string testo;
+struct Pezzo {
+    std::uint64_t inizio;    // offset of its first byte
+    std::uint64_t lunghezza; // bytes, CRs included
+    std::string testo;       // CRs left out
 };
 
-struct Lettura {
-    std::vector<RecordAtteso> record;
-    std::optional<std::uint64_t> coda; // where the unclosed text after the last '/' starts
-};
-
-Lettura leggiUnByteAllaVolta(const std::uint8_t *dati, std::size_t dimensione)
+// The plain text cut at every '/'. The first piece is not a record, nor is the last: it
+// is either empty (the text ends with '/') or never closed.
+std::vector<Pezzo> pezzi(const std::string &chiaro)
 {
-    Lettura lettura;
-    int stato = 0;
-    std::string r;
+    std::vector<Pezzo> elenco;
     std::uint64_t inizio = 0;
-    for (std::size_t i = 0; i < dimensione; ++i) {
-        const char c = static_cast<char>(dati[i] ^ 0xFF);
-        if (stato == 1 && c != '\r')
-            r += c;
-        if (c == '/')
-            ++stato;
-        if (stato == 2) {
-            r.pop_back();
-            lettura.record.push_back({inizio, r});
-            r.clear();
-            stato = 1;
+    for (;;) {
+        const auto barra = chiaro.find('/', inizio);
+        const auto fine = barra == std::string::npos ? chiaro.size() : barra;
+        Pezzo pezzo{inizio, fine - inizio, {}};
+        for (auto i = inizio; i < fine; ++i) {
+            if (chiaro[i] != '\r')
+                pezzo.testo += chiaro[i];
         }
-        if (c == '/')
-            inizio = i + 1;
+        elenco.push_back(pezzo);
+        if (barra == std::string::npos)
+            return elenco;
+        inizio = barra + 1;
     }
-    if (stato == 1 && inizio < dimensione)
-        lettura.coda = inizio;
-    return lettura;
 }
 
-Legge estrai(std::string r)
+// The number of a record: its first three characters less blanks, tabs and LFs, read as
+// the longest decimal number they start with.
+double numero(const std::string &testo)
 {
-    for (std::size_t i = 0; i < 6 && i < r.size(); ++i) {
-        if (r[i] >= 'A' && r[i] <= 'Z') {
-            r.erase(0, i);
+    std::string campo;
+    for (const char c : testo.substr(0, 3)) {
+        if (c != ' ' && c != '\t' && c != '\n')
+            campo += c;
+    }
+    static const std::regex decimale("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)");
+    std::smatch trovato;
+    if (!std::regex_search(campo, trovato, decimale))
+        return 0;
+    return std::stod(trovato.str());
+}
+
+// Title and body: the title from the first capital among the first six characters (or
+// from the start, with none) to the first line break; no line break, no title.
+Legge dividi(const std::string &testo)
+{
+    std::size_t primo = 0;
+    for (std::size_t i = 0; i < testo.size() && i < 6; ++i) {
+        if (testo[i] >= 'A' && testo[i] <= 'Z') {
+            primo = i;
             break;
         }
     }
+    const std::string resto = testo.substr(primo);
     Legge legge;
     legge.trovata = true;
-    const auto fine = r.find_first_of("\n\r");
-    if (fine == std::string::npos) {
-        legge.corpo = r;
+    std::size_t aCapo = 0;
+    while (aCapo < resto.size() && resto[aCapo] != '\n' && resto[aCapo] != '\r')
+        ++aCapo;
+    if (aCapo == resto.size()) {
+        legge.corpo = resto;
     } else {
-        legge.titolo = r.substr(0, fine);
-        legge.corpo = r.substr(fine);
+        legge.titolo = resto.substr(0, aCapo);
+        legge.corpo = resto.substr(aCapo);
     }
     return legge;
+}
+
+std::uint64_t caratteriSenzaBordi(const std::string &corpo)
+{
+    const auto inizio = corpo.find_first_not_of(" \t\n");
+    if (inizio == std::string::npos)
+        return 0;
+    return corpo.find_last_not_of(" \t\n") - inizio + 1;
 }
 
 class Tutti : public VisitatoreMassime {
@@ -77,37 +98,63 @@ public:
     explicit Tutti(bool vuole) : m_vuole(vuole) {}
     bool vuoiTesto(std::string_view campoNumero) override
     {
-        VERIFICA(campoNumero.size() <= 3);
         campi.emplace_back(campoNumero);
         return m_vuole;
     }
     bool record(const Record &record) override
     {
         VERIFICA(m_vuole);
-        visti.push_back({record.posizione, record.testo});
-        lunghezze.push_back(record.lunghezza);
+        visti.push_back({record.posizione, record.lunghezza, record.testo});
         return true;
     }
     void coda(std::uint64_t posizione, std::uint64_t lunghezza) override
     {
-        VERIFICA(!inizioCoda);
-        inizioCoda = posizione;
-        lunghezzaCoda = lunghezza;
+        VERIFICA(!coda_);
+        coda_ = Pezzo{posizione, lunghezza, {}};
     }
 
     std::vector<std::string> campi;
-    std::vector<RecordAtteso> visti;
-    std::vector<std::uint64_t> lunghezze;
-    std::optional<std::uint64_t> inizioCoda;
-    std::uint64_t lunghezzaCoda = 0;
+    std::vector<Pezzo> visti;
+    std::optional<Pezzo> coda_;
 
 private:
     bool m_vuole;
 };
 
-std::string primiTre(const std::string &testo)
+class Osservatore : public OsservatoreMassime {
+public:
+    void inizioRecord(std::size_t indice, std::uint64_t posizione) override
+    {
+        VERIFICA(indice == ++aperti);
+        VERIFICA(posizione == letti + 1);
+        letti = posizione;
+    }
+    void testo(std::string_view chiaro, std::uint64_t posizione) override
+    {
+        VERIFICA(posizione == letti && !chiaro.empty());
+        VERIFICA(chiaro.find('/') == std::string_view::npos);
+        ricomposto.append(chiaro);
+        letti += chiaro.size();
+    }
+    void record(const SintesiRecord &sintesi) override { sintesi_.push_back(sintesi); }
+    void fine(std::uint64_t dimensione) override
+    {
+        VERIFICA(dimensione == letti);
+        finito = true;
+    }
+
+    std::size_t aperti = 0;
+    std::uint64_t letti = 0;
+    std::string ricomposto;
+    std::vector<SintesiRecord> sintesi_;
+    bool finito = false;
+};
+
+void confrontaLegge(const Legge &vista, const Legge &attesa)
 {
-    return testo.substr(0, 3);
+    VERIFICA(vista.trovata == attesa.trovata);
+    VERIFICA(vista.titolo == attesa.titolo);
+    VERIFICA(vista.corpo == attesa.corpo);
 }
 
 } // namespace
@@ -115,74 +162,114 @@ std::string primiTre(const std::string &testo)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dimensione)
 {
     static FileInMemoria file("Massime.dat");
-    const auto &percorso = file.scrivi(dati, dimensione);
-    const Lettura attesa = leggiUnByteAllaVolta(dati, dimensione);
+    const std::string chiaro(reinterpret_cast<const char *>(dati), dimensione);
+    const std::string memorizzato = CodificaMassime(chiaro);
+    VERIFICA(DecodificaMassime(memorizzato) == chiaro);
+    const auto &percorso =
+        file.scrivi(reinterpret_cast<const std::uint8_t *>(memorizzato.data()), dimensione);
+
+    const std::vector<Pezzo> tutti = pezzi(chiaro);
+    const std::vector<Pezzo> record = tutti.size() < 2
+                                          ? std::vector<Pezzo>()
+                                          : std::vector<Pezzo>(tutti.begin() + 1, tutti.end() - 1);
+    const Pezzo &ultimo = tutti.back();
+    const bool chiuso = tutti.size() == 1 || ultimo.lunghezza == 0;
 
     for (const bool vuole : {true, false}) {
-        Tutti tutti(vuole);
-        PercorriMassime(percorso, tutti);
-        // A number field is judged as soon as it is complete, so the unclosed tail is
-        // asked about too once it holds three characters.
-        std::size_t caratteriCoda = 0;
-        for (std::size_t i = attesa.coda.value_or(dimensione); i < dimensione; ++i)
-            caratteriCoda += dati[i] != static_cast<std::uint8_t>('\r' ^ 0xFF);
-        VERIFICA(tutti.campi.size() == attesa.record.size() + (caratteriCoda >= 3 ? 1 : 0));
-        for (std::size_t i = 0; i < attesa.record.size(); ++i)
-            VERIFICA(tutti.campi[i] == primiTre(attesa.record[i].testo));
-        VERIFICA(tutti.inizioCoda == attesa.coda);
-        if (attesa.coda)
-            VERIFICA(*attesa.coda + tutti.lunghezzaCoda == dimensione);
-        if (!vuole) {
-            VERIFICA(tutti.visti.empty());
-            continue;
+        Tutti visitatore(vuole);
+        PercorriMassime(percorso, visitatore);
+        // A number field is judged as soon as it has three characters, so an unclosed
+        // tail that long is asked about too.
+        const bool codaGiudicata = !chiuso && ultimo.testo.size() >= 3;
+        VERIFICA(visitatore.campi.size() == record.size() + (codaGiudicata ? 1 : 0));
+        for (std::size_t i = 0; i < record.size(); ++i)
+            VERIFICA(visitatore.campi[i] == record[i].testo.substr(0, 3));
+        VERIFICA(visitatore.coda_.has_value() == !chiuso);
+        if (!chiuso) {
+            VERIFICA(visitatore.coda_->inizio == ultimo.inizio);
+            VERIFICA(visitatore.coda_->lunghezza == ultimo.lunghezza);
         }
-        VERIFICA(tutti.visti.size() == attesa.record.size());
-        for (std::size_t i = 0; i < attesa.record.size(); ++i) {
-            const auto &visto = tutti.visti[i];
-            VERIFICA(visto.posizione == attesa.record[i].posizione);
-            VERIFICA(visto.testo == attesa.record[i].testo);
-            // The record's bytes sit between two separators.
-            const std::uint64_t fine = visto.posizione + tutti.lunghezze[i];
-            VERIFICA(visto.posizione >= 1 && fine < dimensione);
-            VERIFICA(dati[visto.posizione - 1] == 0xD0 && dati[fine] == 0xD0);
+        VERIFICA(visitatore.visti.size() == (vuole ? record.size() : 0));
+        for (std::size_t i = 0; i < visitatore.visti.size(); ++i) {
+            VERIFICA(visitatore.visti[i].inizio == record[i].inizio);
+            VERIFICA(visitatore.visti[i].lunghezza == record[i].lunghezza);
+            VERIFICA(visitatore.visti[i].testo == record[i].testo);
         }
     }
 
-    // Look up the numbers that occur (and one that may not): each must give the first
-    // record carrying it.
+    // The numbers that occur, and one that may not: each gives the first record carrying it.
     std::vector<int> numeri{1};
-    for (std::size_t i = 0; i < attesa.record.size() && numeri.size() < 3; ++i) {
-        const double valore = ValoreNumero(primiTre(attesa.record[i].testo));
+    for (std::size_t i = 0; i < record.size() && numeri.size() < 4; ++i) {
+        const double valore = numero(record[i].testo);
         if (valore == std::floor(valore) && std::abs(valore) < 1000)
             numeri.push_back(static_cast<int>(valore));
     }
-    for (const int numero : numeri) {
-        const Legge trovata = CercaLegge(percorso, numero, SeManca::Errore);
-        Legge attesaLegge;
-        for (const auto &r : attesa.record) {
-            if (ValoreNumero(primiTre(r.testo)) == numero) {
-                attesaLegge = estrai(r.testo);
+    for (const int n : numeri) {
+        Legge attesa;
+        for (const auto &r : record) {
+            if (numero(r.testo) == n) {
+                attesa = dividi(r.testo);
                 break;
             }
         }
-        VERIFICA(trovata.trovata == attesaLegge.trovata);
-        VERIFICA(trovata.titolo == attesaLegge.titolo);
-        VERIFICA(trovata.corpo == attesaLegge.corpo);
+        confrontaLegge(CercaLegge(percorso, n, SeManca::Errore), attesa);
     }
 
-    // The number field: blanks never count, and plain digits read as themselves.
-    if (dimensione <= 3) {
-        const std::string campo(reinterpret_cast<const char *>(dati), dimensione);
-        std::string senzaSpazi;
-        for (const char c : campo) {
-            if (c != ' ' && c != '\t' && c != '\n')
-                senzaSpazi += c;
+    // The byte-level pass: every byte but the separators, in order, and what a checking
+    // tool is told of each record.
+    {
+        FileAperto aperto = ApriFileDati(percorso);
+        Osservatore osservatore;
+        OsservaMassime(aperto, osservatore);
+        VERIFICA(osservatore.finito);
+        VERIFICA(osservatore.aperti == tutti.size() - 1);
+        std::string senzaBarre;
+        for (const char c : chiaro) {
+            if (c != '/')
+                senzaBarre += c;
         }
-        const double valore = ValoreNumero(campo);
-        VERIFICA(valore == ValoreNumero(senzaSpazi));
-        VERIFICA(std::abs(valore) <= 999);
-        if (!senzaSpazi.empty() && senzaSpazi.find_first_not_of("0123456789") == std::string::npos)
-            VERIFICA(valore == std::stoi(senzaSpazi));
+        VERIFICA(osservatore.ricomposto == senzaBarre);
+        VERIFICA(osservatore.sintesi_.size() == record.size());
+        for (std::size_t i = 0; i < record.size(); ++i) {
+            const SintesiRecord &s = osservatore.sintesi_[i];
+            const Legge legge = dividi(record[i].testo);
+            VERIFICA(s.indice == i + 1);
+            VERIFICA(s.posizione == record[i].inizio);
+            VERIFICA(s.campoNumero == record[i].testo.substr(0, 3));
+            VERIFICA(s.titolo == legge.titolo.has_value());
+            VERIFICA(s.inizioTitolo == legge.titolo.value_or("").substr(0, 40));
+            VERIFICA(s.caratteriCorpo == caratteriSenzaBordi(legge.corpo));
+        }
     }
+
+    // Encoding a person's text: either every '/' opens a numbered record or ends the text,
+    // and the file holds the text with CR LF line breaks, or the first '/' that does neither
+    // is named.
+    const CodificaTesto codifica = CodificaTestoMassime(chiaro);
+    std::optional<std::size_t> primaSbagliata;
+    for (std::size_t i = 0; i < tutti.size() - 1 && !primaSbagliata; ++i) {
+        const std::uint64_t barra = tutti[i + 1].inizio - 1;
+        const std::string_view dopo = std::string_view(chiaro).substr(barra + 1);
+        const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
+        const bool numerata =
+            dopo.size() >= 3 && cifra(dopo[0]) && cifra(dopo[1]) && cifra(dopo[2]);
+        const bool finale = dopo.find_first_not_of(" \t\r\n") == std::string_view::npos;
+        if (!numerata && !finale)
+            primaSbagliata = barra;
+    }
+    VERIFICA(codifica.riuscita == !primaSbagliata);
+    if (primaSbagliata) {
+        VERIFICA(codifica.posizione == *primaSbagliata);
+    } else {
+        std::string atteso;
+        for (const char c : chiaro)
+            atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        VERIFICA(DecodificaMassime(codifica.dati) == atteso);
+    }
+
+    // The number field alone. Fractions may round differently on the two roads; they never
+    // name a law anyway.
+    if (dimensione <= 3)
+        VERIFICA(std::abs(ValoreNumero(chiaro) - numero(chiaro)) < 1e-9);
     return 0;
 }

@@ -2,7 +2,7 @@
 // first CR or at the end of the file, and only an exact marker counts.
 #include "fileinmemoria.h"
 
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "settings/modo.h"
 
 #include <optional>

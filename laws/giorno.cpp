@@ -1,6 +1,7 @@
 #include "laws/giorno.h"
 
-#include <ctime>
+#include "file/file.h"
+
 #include <stdexcept>
 
 namespace legge {
@@ -37,10 +38,8 @@ int NumeroDelGiorno(const Data &data)
 
 Data DataOdierna()
 {
-    const std::time_t adesso = std::time(nullptr);
-    std::tm locale{};
-    localtime_r(&adesso, &locale);
-    return {locale.tm_year + 1900, locale.tm_mon + 1, locale.tm_mday};
+    const MomentoLocale adesso = OraLocale();
+    return {adesso.anno, adesso.mese, adesso.giorno};
 }
 
 } // namespace legge

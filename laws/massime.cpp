@@ -1,59 +1,26 @@
 #include "laws/massime.h"
 
-#include "laws/errorefile.h"
-#include "laws/filedati.h"
+#include "file/file.h"
 
+#include <algorithm>
 #include <array>
-#include <cerrno>
+#include <charconv>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
-
-// Massime.dat: every byte is stored complemented (text byte = stored byte XOR 255); the
-// text is Windows-1252, with no header, length or checksum.
-//
-// Unscrambled, the file is a run of records, each closed by '/'. The same '/' opens the
-// next record; text before the first '/' and after the last one is not a record. CR bytes
-// inside a record are dropped, LF is kept. A record's first three characters hold its
-// number, e.g. "001" .. "366", and "500" for 29 February. Blanks, tabs and LFs among them
-// are ignored and the value is the longest leading decimal number of what is left
-// ("  7" is 7, "abc" is 0). Only the first record with a given number is ever used.
-//
-// The title starts at the first capital A..Z among the record's first six characters,
-// dropping the number and whatever stands before it; with no such capital nothing is
-// dropped. The title runs to the first line break and the body is the rest, line break
-// included. A record without a line break has no title and is all body.
 
 namespace legge {
 
 namespace {
 
 constexpr unsigned char Inversione = 0xFF;
-constexpr char SeparatoreCodificato = static_cast<char>('/' ^ Inversione);
+constexpr char Separatore = '/';
+constexpr char Separato = static_cast<char>(Separatore ^ Inversione);
 constexpr char CrCodificato = static_cast<char>('\r' ^ Inversione);
-constexpr std::size_t DimensioneBlocco = 256 * 1024;
-
-class File {
-public:
-    explicit File(int fd) : m_fd(fd) {}
-    ~File()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Neither a separator nor a CR: the byte goes into the record as it is.
 bool semplice(char byte)
 {
-    return byte != SeparatoreCodificato && byte != CrCodificato;
+    return byte != Separato && byte != CrCodificato;
 }
 
 // Appends the unscrambled bytes of [inizio, fine) to `testo`, leaving out CRs.
@@ -69,19 +36,14 @@ void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
     testo.resize(static_cast<std::size_t>(uscita - testo.data()));
 }
 
-int apri(const std::filesystem::path &file, SeManca seManca)
+FileAperto apri(const std::filesystem::path &file, SeManca seManca)
 {
-    int fd = ApriFileDati(file);
-    if (fd >= 0)
-        return fd;
-    if (seManca == SeManca::Errore)
-        throw ErroreFile::daErrno(file, ENOENT);
-    fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST)
-        throw ErroreFile::daErrno(file, errno);
-    if (fd >= 0)
-        ::close(fd);
-    return -1;
+    FileAperto aperto = ApriFileDati(file);
+    if (!aperto && seManca == SeManca::Errore)
+        throw ErroreFile(file, MotivoFileMancante());
+    if (!aperto)
+        CreaFileVuoto(file);
+    return aperto;
 }
 
 class Cercatore : public VisitatoreMassime {
@@ -106,10 +68,194 @@ private:
 
 } // namespace
 
-void InvertiByte(char *dati, std::size_t lunghezza)
+std::string CodificaMassime(std::string_view chiaro)
 {
-    for (std::size_t i = 0; i < lunghezza; ++i)
-        dati[i] = static_cast<char>(dati[i] ^ Inversione);
+    std::string dati(chiaro);
+    for (char &c : dati)
+        c = static_cast<char>(c ^ Inversione);
+    return dati;
+}
+
+std::string DecodificaMassime(std::string_view dati)
+{
+    // Complementing is its own inverse.
+    return CodificaMassime(dati);
+}
+
+char SeparatoreCodificato()
+{
+    return Separato;
+}
+
+std::string CodificaRecord(int numero, std::string_view titolo, std::string_view corpo)
+{
+    std::array<char, 16> campo{};
+    const auto fine = std::to_chars(campo.data(), campo.data() + campo.size(), numero).ptr;
+    std::string chiaro(1, Separatore);
+    chiaro.append(static_cast<std::size_t>(3 - std::min<std::ptrdiff_t>(3, fine - campo.data())),
+                  '0');
+    chiaro.append(campo.data(), fine);
+    chiaro += ' ';
+    chiaro += titolo;
+    chiaro += "\r\n";
+    for (const char c : corpo) {
+        if (c == '\n')
+            chiaro += '\r';
+        chiaro += c;
+    }
+    return CodificaMassime(chiaro);
+}
+
+std::string ChiusuraMassime()
+{
+    return std::string(1, Separato);
+}
+
+CodificaTesto CodificaTestoMassime(std::string_view testo)
+{
+    const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
+    const auto vuoto = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    CodificaTesto esito;
+    for (std::size_t i = testo.find(Separatore); i != std::string_view::npos;
+         i = testo.find(Separatore, i + 1)) {
+        const std::string_view dopo = testo.substr(i + 1);
+        const bool apreRecord =
+            dopo.size() >= 3 && cifra(dopo[0]) && cifra(dopo[1]) && cifra(dopo[2]);
+        if (!apreRecord && !std::all_of(dopo.begin(), dopo.end(), vuoto)) {
+            esito.riuscita = false;
+            esito.posizione = i;
+            return esito;
+        }
+    }
+    esito.dati.reserve(testo.size() + testo.size() / 32);
+    for (const char c : testo) {
+        if (c == '\n')
+            esito.dati += static_cast<char>('\r' ^ Inversione);
+        esito.dati += static_cast<char>(c ^ Inversione);
+    }
+    return esito;
+}
+
+namespace {
+
+// Follows one record's text, CRs left out, keeping only what SintesiRecord needs.
+class AnalisiRecord {
+public:
+    void inizia(std::size_t indice, std::uint64_t posizione)
+    {
+        *this = {};
+        m_sintesi.indice = indice;
+        m_sintesi.posizione = posizione;
+    }
+
+    void aggiungi(std::string_view chiaro)
+    {
+        for (const char c : chiaro) {
+            if (c == '\r')
+                continue;
+            const bool vuoto = c == ' ' || c == '\t' || c == '\n';
+            if (m_primi.size() < Tenuti) {
+                m_primi += c;
+            } else {
+                if (c == '\n' && !m_aCapoOltre)
+                    m_aCapoOltre = m_caratteri;
+                if (!vuoto && !m_nonVuotoOltre)
+                    m_nonVuotoOltre = m_caratteri;
+                if (!vuoto && m_aCapoOltre && !m_nonVuotoDopoACapoOltre)
+                    m_nonVuotoDopoACapoOltre = m_caratteri;
+            }
+            if (!vuoto)
+                m_ultimoNonVuoto = m_caratteri;
+            ++m_caratteri;
+        }
+    }
+
+    const SintesiRecord &chiudi()
+    {
+        m_sintesi.campoNumero = m_primi.substr(0, 3);
+        std::size_t inizioTitolo = 0;
+        for (std::size_t i = 0; i < 6 && i < m_primi.size(); ++i) {
+            if (m_primi[i] >= 'A' && m_primi[i] <= 'Z') {
+                inizioTitolo = i;
+                break;
+            }
+        }
+        std::optional<std::uint64_t> aCapo;
+        if (const auto trovato = m_primi.find('\n', inizioTitolo); trovato != std::string::npos)
+            aCapo = trovato;
+        else
+            aCapo = m_aCapoOltre;
+        m_sintesi.titolo = aCapo.has_value();
+        if (aCapo)
+            m_sintesi.inizioTitolo = m_primi.substr(
+                inizioTitolo,
+                static_cast<std::size_t>(std::min<std::uint64_t>(40, *aCapo - inizioTitolo)));
+
+        const std::uint64_t inizioCorpo = aCapo ? *aCapo : inizioTitolo;
+        std::optional<std::uint64_t> primoNonVuoto;
+        if (inizioCorpo < m_primi.size()) {
+            const auto trovato =
+                m_primi.find_first_not_of(" \t\n", static_cast<std::size_t>(inizioCorpo));
+            primoNonVuoto = trovato != std::string::npos ? std::optional<std::uint64_t>(trovato)
+                                                         : m_nonVuotoOltre;
+        } else {
+            primoNonVuoto = m_nonVuotoDopoACapoOltre;
+        }
+        m_sintesi.caratteriCorpo =
+            primoNonVuoto && m_ultimoNonVuoto ? *m_ultimoNonVuoto - *primoNonVuoto + 1 : 0;
+        return m_sintesi;
+    }
+
+private:
+    // Enough for the number, the capital that may open the title, and 40 characters of it.
+    static constexpr std::size_t Tenuti = 46;
+
+    SintesiRecord m_sintesi;
+    std::string m_primi;
+    std::uint64_t m_caratteri = 0;
+    std::optional<std::uint64_t> m_aCapoOltre;
+    std::optional<std::uint64_t> m_nonVuotoOltre;
+    std::optional<std::uint64_t> m_nonVuotoDopoACapoOltre;
+    std::optional<std::uint64_t> m_ultimoNonVuoto;
+};
+
+} // namespace
+
+void OsservaMassime(FileAperto &sorgente, OsservatoreMassime &osservatore)
+{
+    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
+    std::uint64_t base = 0;
+    std::size_t indice = 0;
+    bool inRecord = false;
+    AnalisiRecord analisi;
+    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco)) {
+        char *const inizio = blocco.get();
+        for (std::size_t i = 0; i < letti; ++i)
+            inizio[i] = static_cast<char>(inizio[i] ^ Inversione);
+        const char *p = inizio;
+        const char *const fine = inizio + letti;
+        while (p < fine) {
+            const auto *sep = static_cast<const char *>(
+                std::memchr(p, Separatore, static_cast<std::size_t>(fine - p)));
+            const std::string_view testo(p, static_cast<std::size_t>((sep ? sep : fine) - p));
+            if (!testo.empty()) {
+                osservatore.testo(testo, base + static_cast<std::uint64_t>(p - inizio));
+                if (inRecord)
+                    analisi.aggiungi(testo);
+            }
+            if (!sep)
+                break;
+            if (inRecord)
+                osservatore.record(analisi.chiudi());
+            inRecord = true;
+            const std::uint64_t posizione = base + static_cast<std::uint64_t>(sep - inizio) + 1;
+            analisi.inizia(++indice, posizione);
+            osservatore.inizioRecord(indice, posizione);
+            p = sep + 1;
+        }
+        base += letti;
+    }
+    osservatore.fine(base);
 }
 
 double ValoreNumero(std::string_view campoNumero)
@@ -166,10 +312,13 @@ Legge EstraiLegge(std::string record)
 void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visitatore,
                      SeManca seManca)
 {
-    const File f(apri(file, seManca));
-    if (f.fd() < 0)
-        return; // just created, hence empty
+    FileAperto aperto = apri(file, seManca);
+    if (aperto) // otherwise just created, hence empty
+        PercorriMassime(aperto, visitatore);
+}
 
+void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
+{
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
     std::uint64_t offsetBlocco = 0;
 
@@ -198,20 +347,14 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
     };
 
     for (;;) {
-        const ssize_t letti = ::read(f.fd(), blocco.get(), DimensioneBlocco);
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            throw ErroreFile::daErrno(file, errno);
-        }
+        const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco);
         if (letti == 0)
             break;
         const char *p = blocco.get();
         const char *const fine = p + letti;
         while (p < fine) {
             if (!inRecord) {
-                const auto *sep =
-                    static_cast<const char *>(std::memchr(p, SeparatoreCodificato, fine - p));
+                const auto *sep = static_cast<const char *>(std::memchr(p, Separato, fine - p));
                 if (!sep)
                     break;
                 p = sep + 1;
@@ -228,7 +371,7 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
                 p += 3;
                 decidi();
             }
-            while (!campoCompleto && p < fine && *p != SeparatoreCodificato) {
+            while (!campoCompleto && p < fine && *p != Separato) {
                 if (*p != CrCodificato)
                     campo[lunghezzaCampo++] = static_cast<char>(*p ^ Inversione);
                 ++p;
@@ -239,8 +382,7 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
                 break;
             if (!campoCompleto)
                 decidi(); // a record shorter than its number field
-            const auto *sep =
-                static_cast<const char *>(std::memchr(p, SeparatoreCodificato, fine - p));
+            const auto *sep = static_cast<const char *>(std::memchr(p, Separato, fine - p));
             const char *const fineTesto = sep ? sep : fine;
             if (vuole)
                 aggiungiTesto(corrente.testo, p, fineTesto);
@@ -265,6 +407,15 @@ Legge CercaLegge(const std::filesystem::path &file, int numero, SeManca seManca)
 {
     Cercatore cercatore(numero);
     PercorriMassime(file, cercatore, seManca);
+    if (!cercatore.m_trovato)
+        return {};
+    return EstraiLegge(std::move(*cercatore.m_trovato));
+}
+
+Legge CercaLegge(FileAperto &sorgente, int numero)
+{
+    Cercatore cercatore(numero);
+    PercorriMassime(sorgente, cercatore);
     if (!cercatore.m_trovato)
         return {};
     return EstraiLegge(std::move(*cercatore.m_trovato));

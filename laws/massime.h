@@ -1,5 +1,27 @@
 #pragma once
 
+// Massime.dat, the law file.
+//
+// Every byte is stored complemented (text byte = stored byte XOR 255); the text is
+// Windows-1252, with no header, length or checksum.
+//
+// Unscrambled, the file is a run of records, each closed by '/'. The same '/' opens the
+// next record; text before the first '/' and after the last one is not a record. CR bytes
+// inside a record are dropped, LF is kept; line breaks are written CR LF. A record's first
+// three characters hold its number, e.g. "001" .. "366", and "500" for 29 February. Blanks,
+// tabs and LFs among them are ignored and the value is the longest leading decimal number
+// of what is left ("  7" is 7, "abc" is 0). Only the first record with a given number is
+// ever used.
+//
+// The title starts at the first capital A..Z among the record's first six characters,
+// dropping the number and whatever stands before it; with no such capital nothing is
+// dropped. The title runs to the first line break and the body is the rest, line break
+// included. A record without a line break has no title and is all body.
+//
+// No byte can stand for a '/' inside a law: it would end the record there.
+
+#include "file/file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -45,9 +67,12 @@ public:
 // One forward pass over the law file. Throws ErroreFile when it cannot be opened or read.
 void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visitatore,
                      SeManca seManca = SeManca::Errore);
+// The same over a file already open, standard input for instance.
+void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore);
 
 // The first record numbered `numero`, split into title and body.
 Legge CercaLegge(const std::filesystem::path &file, int numero, SeManca seManca = SeManca::Crea);
+Legge CercaLegge(FileAperto &sorgente, int numero);
 
 // The number a record's number field stands for; 0 when it holds none.
 double ValoreNumero(std::string_view campoNumero);
@@ -55,7 +80,55 @@ double ValoreNumero(std::string_view campoNumero);
 // Splits a record's text into title and body.
 Legge EstraiLegge(std::string record);
 
-// The file's bytes are stored complemented; the same operation undoes it.
-void InvertiByte(char *dati, std::size_t lunghezza);
+// Bytes of the file, or any slice of it, and their plain Windows-1252 text, both ways.
+std::string CodificaMassime(std::string_view chiaro);
+std::string DecodificaMassime(std::string_view dati);
+
+// The stored form of one record, the '/' that opens it included: `numero` in three digits,
+// the title on its line, then the body. LF line breaks in the body are stored as CR LF.
+std::string CodificaRecord(int numero, std::string_view titolo, std::string_view corpo);
+// The stored '/' that closes the last record.
+std::string ChiusuraMassime();
+
+// What a person edits, turned into the file: Windows-1252 text with LF line breaks, where
+// each record opens with '/' and its three-digit number, and a last '/' closes the last
+// one. A '/' that neither opens such a record nor is followed by blanks alone would end a
+// law in the middle: nothing is stored, and `posizione` is its byte offset in `testo`.
+struct CodificaTesto {
+    std::string dati;
+    bool riuscita = true;
+    std::size_t posizione = 0;
+};
+CodificaTesto CodificaTestoMassime(std::string_view testo);
+
+// What a tool that checks a file needs of one record, gathered without holding it whole.
+struct SintesiRecord {
+    std::size_t indice = 0;           // 1 for the first record in the file
+    std::uint64_t posizione = 0;      // byte offset of the record's first byte
+    std::string campoNumero;          // its first (up to) three characters
+    bool titolo = false;              // whether it has a title, that is a line break
+    std::string inizioTitolo;         // the title's first (up to) 40 characters
+    std::uint64_t caratteriCorpo = 0; // the body's, less the blanks at either end
+};
+
+// A byte-level pass for a tool that checks a file: every byte, unscrambled, CRs included,
+// with the records marked. Text after the last '/' arrives as an open record that never
+// closes.
+class OsservatoreMassime {
+public:
+    virtual ~OsservatoreMassime() = default;
+    // After a '/': `posizione` is the offset of the record's first byte.
+    virtual void inizioRecord(std::size_t /*indice*/, std::uint64_t /*posizione*/) {}
+    // Consecutive bytes of the text, in or out of a record; never a '/'.
+    virtual void testo(std::string_view /*chiaro*/, std::uint64_t /*posizione*/) {}
+    // At the '/' that closes the record.
+    virtual void record(const SintesiRecord & /*record*/) {}
+    // The end of the file, `dimensione` bytes long.
+    virtual void fine(std::uint64_t /*dimensione*/) {}
+};
+void OsservaMassime(FileAperto &sorgente, OsservatoreMassime &osservatore);
+
+// The byte a '/' is stored as, for a program that measures how fast it can be found.
+char SeparatoreCodificato();
 
 } // namespace legge

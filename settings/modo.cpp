@@ -1,14 +1,9 @@
 #include "settings/modo.h"
 
-#include "laws/errorefile.h"
-#include "laws/filedati.h"
-#include "laws/scritturaatomica.h"
+#include "file/file.h"
 
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 // Option.dat holds one line: a marker, then CR LF. Only the first line counts and the
 // rest of the file is ignored. The line ends at the first CR or at the end of the file;
@@ -28,28 +23,14 @@ std::string_view segnoDi(Modo modo)
 
 std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 {
-    const int fd = ApriFileDati(file);
-    if (fd < 0)
-        throw ErroreFile::daErrno(file, ENOENT);
+    FileAperto aperto = ApriFileDati(file);
+    if (!aperto)
+        throw ErroreFile(file, MotivoFileMancante());
 
     // A line longer than the longest marker cannot match, so one byte past it is all
     // that needs reading, however large the file is.
     std::array<char, SegnoCasuale.size() + 1> inizio{};
-    std::size_t letti = 0;
-    while (letti < inizio.size()) {
-        const ssize_t n = ::read(fd, inizio.data() + letti, inizio.size() - letti);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int errore = errno;
-            ::close(fd);
-            throw ErroreFile::daErrno(file, errore);
-        }
-        if (n == 0)
-            break;
-        letti += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    const std::size_t letti = aperto.riempi(inizio.data(), inizio.size());
 
     if (letti == 0)
         throw ErroreFile(file, "il file è vuoto");
@@ -72,7 +53,7 @@ void ScriviModo(const std::filesystem::path &file, Modo modo)
 {
     std::string contenuto(segnoDi(modo));
     contenuto += "\r\n";
-    ScriviFileAtomico(file, contenuto);
+    SostituisciFile(file, contenuto);
 }
 
 void ScriviModoPredefinito(const std::filesystem::path &file)

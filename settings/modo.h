@@ -24,7 +24,8 @@ inline constexpr std::string_view NomeFileOpzioni{"Option.dat"};
 // Throws ErroreFile when the file is missing, empty or unreadable.
 std::optional<Modo> LeggiModo(const std::filesystem::path &file);
 
-// Stores `modo` in `file`, atomically. Throws ErroreFile; the old file is then untouched.
+// Stores `modo` in `file`, atomically, keeping a link, the mode and the group of what
+// stands there. Throws ErroreFile; the old file is then untouched.
 void ScriviModo(const std::filesystem::path &file, Modo modo);
 
 void ScriviModoPredefinito(const std::filesystem::path &file);

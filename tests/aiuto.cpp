@@ -1,7 +1,7 @@
 // Runs one core operation in a process of its own, so that the tests can give it what
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "utilita.h"

@@ -1,7 +1,7 @@
 #include "app/avvia.h"
 #include "app/casuale.h"
 #include "app/messaggi.h"
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
 #include "ui/messaggi.h"

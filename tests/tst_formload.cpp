@@ -1,6 +1,6 @@
 #include "app/casuale.h"
 #include "app/formload.h"
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "utilita.h"
 
 #include <doctest/doctest.h>

@@ -30,7 +30,7 @@ public:
     {
         Risposta<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
             m_c, xcb_intern_atom(m_c, 0, std::uint16_t(std::strlen(nome)), nome), nullptr));
-        return r ? r->atom : XCB_ATOM_NONE;
+        return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     QStringList stato(xcb_window_t finestra) const

@@ -1,10 +1,11 @@
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "utilita.h"
 
 #include <doctest/doctest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -195,4 +196,53 @@ TEST_CASE("percorso dei record")
     CHECK(r.testi == std::vector<std::string>{"001 A\nb", "002"});
     CHECK(r.posizioneCoda == 16);
     CHECK(r.lunghezzaCoda == 8);
+}
+
+// A '/' in a person's text either opens a numbered record or closes the last one; any other
+// would cut a law short, so nothing is encoded and its offset is given.
+TEST_CASE("codifica di un testo")
+{
+    struct Riga {
+        const char *nome;
+        std::string testo;
+        std::optional<std::size_t> sbagliata;
+    };
+    const Riga righe[] = {
+        {"raccolta ben fatta", "/001 Uno\nTesto.\n/002 Due\nAltro.\n/\n", std::nullopt},
+        {"preambolo e ultima barra a fine riga", "Leggi\n/001 Uno\nTesto./", std::nullopt},
+        {"barra nel testo", "/001 Uno\nE/o.\n/", 10},
+        {"barra nel titolo", "/001 Uno/due\nTesto.\n/", 8},
+        {"numero di due cifre", "/001 Uno\nx\n/02 Due\nx\n/", 11},
+        {"barra nel preambolo", "a/b\n/001 Uno\nx\n/", 1},
+        {"testo dopo l'ultima barra", "/001 Uno\nx\n/ fine", 11},
+        {"barra in fondo a un titolo che continua", "/001 Uno\nx/\n/", 10},
+        {"testo vuoto", "", std::nullopt},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const CodificaTesto esito = CodificaTestoMassime(r.testo);
+        CHECK(esito.riuscita == !r.sbagliata);
+        if (r.sbagliata) {
+            CHECK(esito.posizione == *r.sbagliata);
+            CHECK(esito.dati.empty());
+            continue;
+        }
+        std::string atteso;
+        for (const char c : r.testo)
+            atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        CHECK(DecodificaMassime(esito.dati) == atteso);
+    }
+}
+
+TEST_CASE("record codificati si ritrovano")
+{
+    CartellaTemporanea dir;
+    const auto percorso = dir.file("Massime.dat");
+    REQUIRE(scrivi(percorso, CodificaRecord(7, "Sette", "Prima riga\nseconda.") +
+                                 CodificaRecord(500, "Bisesto", "Testo.") + ChiusuraMassime()));
+    const Legge sette = CercaLegge(percorso, 7);
+    CHECK(sette.titolo == "Sette");
+    CHECK(sette.corpo == "\nPrima riga\nseconda.");
+    CHECK(CercaLegge(percorso, 500).titolo == "Bisesto");
+    CHECK(DecodificaMassime(leggi(percorso)).starts_with("/007 Sette\r\nPrima riga\r\nseconda./"));
 }

@@ -1,4 +1,4 @@
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "settings/modo.h"
 #include "utilita.h"
 
@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sys/sysmacros.h>
 
 using namespace legge;
 using namespace prova;
@@ -114,6 +115,62 @@ TEST_CASE("destinazione cartella")
     CHECK(voci(dir.percorso()) == SoloOpzioni);
 }
 
+// Whoever keeps Option.dat elsewhere, linked, or shared under two names, finds it the same
+// after a write: only its content changes.
+TEST_CASE("scrittura: quel che sta al percorso resta")
+{
+    struct Riga {
+        const char *nome;
+        const char *collegamento; // what Option.dat points to, if it is a link
+        const char *secondoNome;  // another name of the same file
+        bool bersaglioEsiste;
+    };
+    const Riga righe[] = {
+        {"collegamento relativo", "dotfiles/Option.dat", nullptr, true},
+        {"collegamento a un file che non c'è ancora", "dotfiles/Option.dat", nullptr, false},
+        {"collegamento a un collegamento", "ponte", nullptr, true},
+        {"due nomi per lo stesso file", nullptr, "copia.dat", true},
+    };
+    for (const auto &r : righe) {
+        for (const bool predefinito : {false, true}) {
+            CAPTURE(r.nome);
+            CAPTURE(predefinito);
+            CartellaTemporanea dir;
+            const auto percorso = dir.file("Option.dat");
+            const auto vero = dir.file("dotfiles/Option.dat");
+            REQUIRE(fs::create_directory(dir.file("dotfiles")));
+            if (r.bersaglioEsiste)
+                REQUIRE(scrivi(vero, Casuale));
+            if (r.collegamento && std::string(r.collegamento) == "ponte")
+                fs::create_symlink("dotfiles/Option.dat", dir.file("ponte"));
+            if (r.collegamento)
+                fs::create_symlink(r.collegamento, percorso);
+            if (r.secondoNome) {
+                REQUIRE(scrivi(percorso, Casuale));
+                fs::create_hard_link(percorso, dir.file(r.secondoNome));
+            }
+
+            // The recovery writes the default, the menu the other mode.
+            if (predefinito)
+                ScriviModoPredefinito(percorso);
+            else
+                ScriviModo(percorso, ModoGiorno);
+
+            CHECK(leggi(percorso) == Giorno);
+            if (r.collegamento) {
+                CHECK(fs::is_symlink(percorso));
+                CHECK(fs::read_symlink(percorso) == r.collegamento);
+                CHECK(leggi(vero) == Giorno);
+                CHECK(voci(dir.file("dotfiles")) == std::vector<std::string>{"Option.dat"});
+            }
+            if (r.secondoNome) {
+                CHECK(leggi(dir.file(r.secondoNome)) == Giorno);
+                CHECK(fs::hard_link_count(percorso) == 2u);
+            }
+        }
+    }
+}
+
 // ---- POSIX ----
 
 // A full disk is simulated with a file-size limit of zero in a child process: every write
@@ -143,4 +200,65 @@ TEST_CASE("disco pieno lascia il vecchio file")
     CHECK(WEXITSTATUS(stato) == 0); // the failure reached the caller
     CHECK(leggi(percorso) == vecchio);
     CHECK(voci(dir.percorso()) == SoloOpzioni);
+}
+
+TEST_CASE("scrittura: permessi, proprietario e gruppo restano")
+{
+    CartellaTemporanea dir;
+    const auto percorso = dir.file("Option.dat");
+    REQUIRE(scrivi(percorso, Casuale));
+    REQUIRE(cambiaPermessi(percorso, 0640));
+    // Root may hand the file to anyone; others can only keep what it has.
+    const bool root = ::geteuid() == 0;
+    const uid_t utente = root ? 1 : ::geteuid();
+    const gid_t gruppo = root ? 1 : ::getegid();
+    REQUIRE(::chown(percorso.c_str(), utente, gruppo) == 0);
+
+    ScriviModo(percorso, ModoGiorno);
+    CHECK(leggi(percorso) == Giorno);
+    struct stat st {};
+    REQUIRE(::stat(percorso.c_str(), &st) == 0);
+    CHECK((st.st_mode & 07777) == 0640u);
+    CHECK(st.st_uid == utente);
+    CHECK(st.st_gid == gruppo);
+}
+
+TEST_CASE("scrittura: ciò che non è un file resta com'è")
+{
+    struct Riga {
+        const char *nome;
+        const char *motivo;
+    };
+    const Riga righe[] = {
+        {"FIFO", "è una FIFO"},
+        {"dispositivo", "è un dispositivo"},
+        {"collegamento a una cartella", "è una cartella"},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const auto percorso = dir.file("Option.dat");
+        const std::string nome = r.nome;
+        if (nome == "FIFO") {
+            REQUIRE(creaFifo(percorso));
+        } else if (nome == "dispositivo") {
+            // The same device as /dev/null; only root may make one.
+            if (::mknod(percorso.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                continue;
+        } else {
+            REQUIRE(fs::create_directory(dir.file("cartella")));
+            fs::create_symlink("cartella", percorso);
+        }
+        const auto tipo = fs::symlink_status(percorso).type();
+
+        try {
+            ScriviModo(percorso, ModoCasuale);
+            FAIL_CHECK("nessun errore");
+        } catch (const ErroreFile &e) {
+            CHECK(e.percorso() == percorso);
+            CHECK(e.motivo().find(r.motivo) != std::string::npos);
+        }
+        CHECK(fs::symlink_status(percorso).type() == tipo);
+        CHECK(voci(dir.percorso()).size() == (nome == "collegamento a una cartella" ? 2u : 1u));
+    }
 }

@@ -1,6 +1,6 @@
 // Inputs and faults that the program must survive: broken and hostile data files, a
 // user without rights, a full disk, a process killed while it writes.
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "utilita.h"
@@ -148,7 +148,7 @@ TEST_CASE("Massime.dat di 100 MB casuali")
         std::ptrdiff_t conta = 0;
     } contatore;
     PercorriMassime(file, contatore);
-    const char sep = char(0xD0);
+    const char sep = codifica("/").at(0);
     const auto separatori = std::count(dati.begin(), dati.end(), sep);
     REQUIRE(separatori > 1000);
     CHECK(contatore.conta == separatori - 1);
@@ -424,4 +424,28 @@ TEST_CASE("ucciso durante la scrittura")
         CHECK(voci(dir.percorso()) == SoloOpzioni);
     }
     MESSAGE(conTemporaneo << " uccisioni su 100 hanno lasciato un file temporaneo");
+}
+
+// A file with two names is rewritten where it stands; a disk that fills up half-way
+// through must leave both names with the old content.
+TEST_CASE("disco pieno, due nomi")
+{
+    CartellaTemporanea dir;
+    const auto file = dir.file("Option.dat");
+    const auto altro = dir.file("copia.dat");
+    REQUIRE(scrivi(file, Giorno));
+    fs::create_hard_link(file, altro);
+
+    const Risposta esito = chiedi(
+        {"--limite-file", std::to_string(Giorno.size()), "scrivi-modo", file.string(), "casuale"},
+        false);
+    CHECK(esito.codice == 3);
+    CHECK(leggi(file) == Giorno);
+    CHECK(leggi(altro) == Giorno);
+    CHECK(fs::hard_link_count(file) == 2u);
+    CHECK(voci(dir.percorso()) == std::vector<std::string>{"Option.dat", "copia.dat"});
+
+    // With room enough, both names see the new marker.
+    ScriviModo(file, ModoCasuale);
+    CHECK(leggi(altro) == Casuale);
 }

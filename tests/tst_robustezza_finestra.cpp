@@ -141,6 +141,8 @@ private slots:
 
     void avvio_data();
     void avvio();
+    void opzioniCollegate_data();
+    void opzioniCollegate();
     void massimeCasuali100MB();
     void utenteSenzaPermessi_data();
     void utenteSenzaPermessi();
@@ -231,11 +233,14 @@ void TestRobustezzaFinestra::avvio_data()
         << "=";
     QTest::newRow("Option.dat 10 MB binari: lasciato com'è")
         << Binario << tutte << maggio << titoloDi(123) << testoDi(123) << Binario << "=";
+    // Rewriting Option.dat keeps whatever stands at its path, or refuses.
     QTest::newRow("Option.dat cartella: errore")
-        << Cartella << tutte << maggio << "Option.dat" << motivo(EISDIR) << Cartella << "=";
+        << Cartella << tutte << maggio << "Option.dat"
+        << "è una cartella, non un file: la lascio com'è" << Cartella << "=";
     // Opening a pipe with no writer would wait for ever.
-    QTest::newRow("Option.dat FIFO: sostituito")
-        << Fifo << tutte << maggio << titoloDi(123) << testoDi(123) << giorno << "=";
+    QTest::newRow("Option.dat FIFO: lasciata, errore")
+        << Fifo << tutte << maggio << "Option.dat"
+        << "è una FIFO, non un file: la lascio com'è" << Fifo << "=";
 
     const QString intera = "/122 Ieri\r\nieri/123 Oggi\r\noggi/124 Domani\r\ndomani/";
     QTest::newRow("Massime.dat mancante: creato vuoto")
@@ -335,7 +340,7 @@ void TestRobustezzaFinestra::massimeCasuali100MB()
     QByteArray dati = ba(prova::byteCasuali(100 * 1024 * 1024, 2023));
     const QByteArray piantato = codifica("/123 Casuale ");
     dati.replace(dati.size() - 4096, piantato.size(), piantato);
-    dati.back() = char(0xD0); // a '/' that closes it
+    dati.back() = codifica("/").at(0); // a '/' that closes it
     QVERIFY(scrivi(file, dati));
     QVERIFY(scrivi(dir.filePath("Option.dat"), Giorno));
 
@@ -464,4 +469,38 @@ void TestRobustezzaFinestra::programmaVero()
 }
 
 QTEST_GUILESS_MAIN(TestRobustezzaFinestra)
+// An empty Option.dat kept elsewhere through a link, or under two names: the start-up's
+// recovery writes the default marker into the file itself and leaves the names as they were.
+void TestRobustezzaFinestra::opzioniCollegate_data()
+{
+    QTest::addColumn<bool>("collegamento");
+    QTest::newRow("collegamento simbolico") << true;
+    QTest::newRow("due nomi") << false;
+}
+
+void TestRobustezzaFinestra::opzioniCollegate()
+{
+    QFETCH(bool, collegamento);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("dotfiles"));
+    const QString vero = dir.filePath("dotfiles/opzioni");
+    const QString opzioni = dir.filePath("Option.dat");
+    QVERIFY(scrivi(vero, ""));
+    if (collegamento)
+        QVERIFY(QFile::link("dotfiles/opzioni", opzioni));
+    else
+        std::filesystem::create_hard_link(percorsoDi(vero), percorsoDi(opzioni));
+    QVERIFY(scrivi(dir.filePath("Massime.dat"), codifica(raccolta())));
+
+    const Avvio avvio = avvia(dir.path(), "2023-05-03");
+    QVERIFY2(avvio.codice >= 0, qPrintable(avvio.diagnostica));
+    QCOMPARE(avvio.esito, "mostrata");
+    QCOMPARE(avvio.titolo, titoloDi(123));
+    QCOMPARE(QFileInfo(opzioni).isSymLink(), collegamento);
+    QCOMPARE(leggi(vero, "<manca>"), ba(prova::Giorno));
+    QCOMPARE(leggi(opzioni, "<manca>"), ba(prova::Giorno));
+    QCOMPARE(voci(dir.filePath("dotfiles")), QStringList{"opzioni"});
+}
+
 #include "tst_robustezza_finestra.moc"

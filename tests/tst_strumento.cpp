@@ -9,6 +9,7 @@
 
 #include <random>
 #include <string>
+#include <sys/sysmacros.h>
 #include <vector>
 
 using namespace prova;
@@ -291,6 +292,15 @@ TEST_CASE("errori senza scrivere")
                      "cartella",
                      "/cartella:"});
     righe.push_back({"codifica senza -o", {"codifica"}, "/001 A\nb\n/", "nuovo.dat", "-o FILE"});
+    // It would end the law there, and make "o due" a record of its own.
+    righe.push_back({"codifica: una «/» nel testo di una legge",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 Legge\nUno e/o due\n/002 Altra\nx\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 6: una «/» nel testo"});
+    righe.push_back({"mostra: percorso vuoto", {"mostra", "1", ""}, "", "nuovo.dat", ": «»: "});
+    righe.push_back(
+        {"codifica: uscita vuota", {"codifica", "-o", ""}, "/001 A\nb\n/", "nuovo.dat", ": «»: "});
 
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -344,4 +354,141 @@ TEST_CASE("uso")
         CHECK(contiene(esito.uscita, r.uscita));
         CHECK(esito.errori.empty() == (r.codice == 0));
     }
+}
+
+// What stands at the path of -o stays: a link leads to the file that gets the content, a
+// file with two names shows it under both, and a device is refused and left alone.
+TEST_CASE("codifica: quel che sta al percorso resta")
+{
+    const std::string testo = "/001 Nuova\nlegge\n/";
+    const std::string atteso = codifica("/001 Nuova\r\nlegge\r\n/");
+    for (const std::string caso : {"collegamento", "due nomi", "dispositivo", "FIFO"}) {
+        CAPTURE(caso);
+        CartellaTemporanea cartella;
+        const auto uscita = cartella.file("Massime.dat");
+        const auto vero = cartella.file("raccolta.dat");
+        REQUIRE(scrivi(vero, codifica("/001 Vecchia\r\nlegge\r\n/")));
+        if (caso == "collegamento") {
+            fs::create_symlink("raccolta.dat", uscita);
+        } else if (caso == "due nomi") {
+            fs::create_hard_link(vero, uscita);
+        } else if (caso == "FIFO") {
+            REQUIRE(creaFifo(uscita));
+        } else if (::mknod(uscita.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            continue; // only root may make a device
+        }
+        const auto tipo = fs::symlink_status(uscita).type();
+
+        const Esito esito = massime({"codifica", "-o", uscita.string()}, testo);
+        CHECK(fs::symlink_status(uscita).type() == tipo);
+        if (caso == "dispositivo" || caso == "FIFO") {
+            CHECK(esito.codice == 2);
+            CHECK(contiene(esito.errori, uscita.string() + ": è un"));
+            CHECK(contiene(esito.errori, "com'è"));
+        } else {
+            CHECK(esito.codice == 0);
+            CHECK(leggi(vero) == atteso);
+            CHECK(leggi(uscita) == atteso);
+        }
+        CHECK(voci(cartella.percorso()) == std::vector<std::string>{"Massime.dat", "raccolta.dat"});
+    }
+}
+
+// "-" is standard input for every command that reads a law file, and standard output for -o.
+TEST_CASE("il trattino")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    const std::string dati = codifica("/001 Uno\r\nTesto.\r\n/002 Due\r\nAltro.\r\n/coda");
+    REQUIRE(scrivi(file, dati));
+    const std::vector<std::vector<std::string>> comandi{
+        {"mostra", "2"}, {"mostra", "3"},        {"decodifica", "--grezzo"},
+        {"decodifica"},  {"verifica", "--json"}, {"statistiche"}};
+    for (const auto &comando : comandi) {
+        CAPTURE(comando.front());
+        auto conFile = comando;
+        conFile.push_back(file.string());
+        auto conTrattino = comando;
+        conTrattino.push_back("-");
+        const Esito daFile = massime(conFile);
+        const Esito daIngresso = massime(conTrattino, dati);
+        CHECK(daIngresso.codice == daFile.codice);
+        std::string attesa = daFile.uscita;
+        for (std::size_t i; (i = attesa.find(file.string())) != std::string::npos;)
+            attesa.replace(i, file.string().size(), "standard input");
+        CHECK(daIngresso.uscita == attesa);
+    }
+
+    const Esito suUscita = massime({"codifica", "-o", "-"}, "/001 Uno\nTesto.\n/");
+    CHECK(suUscita.codice == 0);
+    CHECK(suUscita.uscita == codifica("/001 Uno\r\nTesto.\r\n/"));
+}
+
+// Bytes of a law file never reach a terminal as controls; a pipe gets them as they are.
+TEST_CASE("controlli su un terminale")
+{
+    if (!eseguibileNelPath("script"))
+        return;
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    REQUIRE(scrivi(file, codifica("/001 Titolo\x1b[2J\r\nCorpo\x07 e \x81.\r\n"
+                                  "/\n09 Nove\r\nx/")));
+    const std::string comando = std::string(MASSIME) + " mostra 1 " + file.string();
+
+    const Esito terminale = esegui({"script", "-qec", comando, "/dev/null"});
+    CHECK(terminale.codice == 0);
+    INFO(terminale.uscita);
+    CHECK(contiene(terminale.uscita, "Titolo\\x1B[2J"));
+    CHECK(contiene(terminale.uscita, "Corpo\\x07 e \\u0081."));
+    CHECK(!contiene(terminale.uscita, "\x1b"));
+    CHECK(!contiene(terminale.uscita, "\x07"));
+
+    const Esito tubo = massime({"mostra", "1", file.string()});
+    CHECK(tubo.uscita == "Titolo\x1b[2J\nCorpo\x07 e \xc2\x81.\n");
+
+    // A number field with a line break in it still takes one line.
+    const Esito statistiche = massime({"statistiche", file.string()});
+    CHECK(statistiche.uscita == "record: 2\n"
+                                "corpo più corto: 1 caratteri, legge «\\n09» (record 2)\n"
+                                "corpo più lungo: 11 caratteri, legge «001» (record 1)\n");
+}
+
+// Problems come in file order, a record's own before those of its bytes; past a few
+// thousand bad bytes in one record the rest are counted, not listed.
+TEST_CASE("verifica: ordine e byte in quantità")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    REQUIRE(scrivi(file, codifica("\x81/001 \x81itolo\r\nTesto.\r\n/002 Due\r\n" +
+                                  std::string(5000, '\x81') + "/\x8d")));
+    const Esito esito = massime({"verifica", "--json", file.string()});
+    CHECK(esito.codice == 1);
+    const json radice = json::parse(esito.uscita, nullptr, false);
+    REQUIRE(radice.is_object());
+    CHECK(radice.value("record", 0) == 2);
+    std::vector<std::string> tipi;
+    std::vector<json> posizioni, record;
+    for (const json &p : radice.value("problemi", json::array())) {
+        if (p.value("tipo", "") == "numero-mancante")
+            continue;
+        tipi.push_back(p.value("tipo", ""));
+        posizioni.push_back(p.value("posizione", json()));
+        record.push_back(p.value("record", json()));
+    }
+    REQUIRE(tipi.size() == 3 + 4096 + 1 + 2);
+    CHECK(tipi[0] == "byte-indefinito"); // before the first '/'
+    CHECK(record[0] == nullptr);
+    CHECK(tipi[1] == "titolo-senza-maiuscola");
+    CHECK(tipi[2] == "byte-indefinito");
+    CHECK(posizioni[2] == 6);
+    CHECK(record[2] == 1);
+    CHECK(tipi[3] == "byte-indefinito"); // record 2, a bad byte in every one of its 5000
+    CHECK(record[3] == 2);
+    CHECK(posizioni[3] == 32);
+    CHECK(posizioni[3 + 4095] == 32 + 4095);
+    CHECK(contiene(radice["problemi"][3 + 4096].value("messaggio", ""), "altri 904 byte"));
+    CHECK(posizioni[3 + 4096] == 32 + 4096);
+    CHECK(tipi[3 + 4096 + 1] == "byte-indefinito"); // after the last '/': in no record
+    CHECK(record[3 + 4096 + 1] == nullptr);
+    CHECK(tipi.back() == "testo-dopo-ultima-barra");
 }

@@ -59,10 +59,9 @@ inline bool scrivi(const fs::path &percorso, std::string_view dati)
 }
 
 // Plain text to the stored, scrambled form of a law file.
-inline std::string codifica(std::string testo)
+inline std::string codifica(std::string_view testo)
 {
-    legge::InvertiByte(testo.data(), testo.size());
-    return testo;
+    return legge::CodificaMassime(testo);
 }
 
 // Everything in a directory, hidden files included, sorted.

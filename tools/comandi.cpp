@@ -1,31 +1,62 @@
 #include "tools/comandi.h"
 
+#include "file/errorefile.h"
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
-#include "laws/scritturaatomica.h"
 #include "tools/json.h"
+#include "tools/uscita.h"
 #include "tools/verifica.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <fcntl.h>
+#include <functional>
 #include <memory>
-#include <unistd.h>
 
 namespace massime {
 
 namespace {
 
-constexpr std::size_t DimensioneBlocco = 256 * 1024;
+using legge::DimensioneBlocco;
 constexpr int NumeroMassimo = 999; // three digits are all a number field holds
 
 void scrivi(std::string_view testo)
 {
-    std::fwrite(testo.data(), 1, testo.size(), stdout);
+    UscitaComandi().testo(testo);
 }
+
+bool standard(const std::filesystem::path &nome)
+{
+    return nome == "-";
+}
+
+// How a file is named in what the tool writes.
+std::string nomeDi(const std::filesystem::path &nome)
+{
+    if (standard(nome))
+        return std::string(legge::NomeIngressoStandard);
+    if (nome.empty())
+        return "«»";
+    return std::filesystem::absolute(nome).lexically_normal().string();
+}
+
+// The law file a command reads: standard input for "-". Whatever the user names is read,
+// a pipe included: the tool waits only where it was told to.
+class Sorgente {
+public:
+    explicit Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
+    {
+        if (!standard(m_nome))
+            m_proprio = legge::ApriInLettura(m_nome);
+    }
+    legge::FileAperto &file() { return standard(m_nome) ? legge::IngressoStandard() : m_proprio; }
+    std::string nome() const { return nomeDi(m_nome); }
+
+private:
+    std::filesystem::path m_nome;
+    legge::FileAperto m_proprio;
+};
 
 std::filesystem::path fileDaLeggere(const Argomenti &argomenti, std::size_t indice)
 {
@@ -64,49 +95,6 @@ legge::Data leggiData(const std::string &testo)
     return data;
 }
 
-class Descrittore {
-public:
-    explicit Descrittore(const std::filesystem::path &percorso)
-        : m_fd(::open(percorso.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-        if (m_fd < 0)
-            throw legge::ErroreFile::daErrno(percorso, errno);
-    }
-    explicit Descrittore(int fd) : m_fd(fd), m_proprio(false) {}
-    ~Descrittore()
-    {
-        if (m_proprio)
-            ::close(m_fd);
-    }
-    Descrittore(const Descrittore &) = delete;
-    Descrittore &operator=(const Descrittore &) = delete;
-
-    // Fills `blocco` as far as it goes; 0 at the end of the file.
-    std::size_t leggi(char *blocco, std::size_t dimensione, const std::filesystem::path &nome)
-    {
-        for (;;) {
-            const ssize_t letti = ::read(m_fd, blocco, dimensione);
-            if (letti >= 0)
-                return static_cast<std::size_t>(letti);
-            if (errno != EINTR)
-                throw legge::ErroreFile::daErrno(nome, errno);
-        }
-    }
-
-private:
-    int m_fd;
-    bool m_proprio = true;
-};
-
-std::string leggiTutto(Descrittore &sorgente, const std::filesystem::path &nome)
-{
-    std::string testo;
-    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco, nome))
-        testo.append(blocco.get(), letti);
-    return testo;
-}
-
 std::string utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
 {
     const auto primo = static_cast<unsigned char>(testo[posizione]);
@@ -115,29 +103,22 @@ std::string utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
 }
 
 // Visits every record to find the shortest and the longest body.
-class Statistiche : public legge::VisitatoreMassime {
+class Statistiche : public legge::OsservatoreMassime {
 public:
     struct Estremo {
-        std::size_t caratteri = 0;
+        std::uint64_t caratteri = 0;
         std::string numero;
         std::size_t record = 0;
     };
 
-    bool vuoiTesto(std::string_view) override { return true; }
-    bool record(const legge::Record &r) override
+    void record(const legge::SintesiRecord &r) override
     {
         ++m_record;
-        const legge::Legge estratta = legge::EstraiLegge(r.testo);
-        // The line breaks around a body are layout, not text the reader counts.
-        const auto inizio = estratta.corpo.find_first_not_of(" \t\n");
-        const auto fine = estratta.corpo.find_last_not_of(" \t\n");
-        const std::size_t caratteri = inizio == std::string::npos ? 0 : fine - inizio + 1;
-        const Estremo questo{caratteri, legge::Cp1252InUtf8(r.campoNumero), r.indice};
-        if (m_record == 1 || caratteri < m_corto.caratteri)
+        const Estremo questo{r.caratteriCorpo, legge::Cp1252InUtf8(r.campoNumero), r.indice};
+        if (m_record == 1 || questo.caratteri < m_corto.caratteri)
             m_corto = questo;
-        if (m_record == 1 || caratteri > m_lungo.caratteri)
+        if (m_record == 1 || questo.caratteri > m_lungo.caratteri)
             m_lungo = questo;
-        return true;
     }
 
     std::size_t m_record = 0;
@@ -162,8 +143,8 @@ int ComandoMostra(const Argomenti &argomenti)
     if (!intero(argomenti.posizionali[0], numero) || numero < 1 || numero > NumeroMassimo)
         throw ErroreUso{"numero di legge non valido: «" + argomenti.posizionali[0] +
                         "»; serve un numero da 1 a 999"};
-    const std::filesystem::path file = fileDaLeggere(argomenti, 1);
-    const legge::Legge trovata = legge::CercaLegge(file, numero, legge::SeManca::Errore);
+    Sorgente sorgente(fileDaLeggere(argomenti, 1));
+    const legge::Legge trovata = legge::CercaLegge(sorgente.file(), numero);
     const std::string titolo = legge::Cp1252InUtf8(trovata.titolo.value_or(""));
     const std::string corpo = legge::Cp1252InUtf8(trovata.corpo);
 
@@ -173,14 +154,17 @@ int ComandoMostra(const Argomenti &argomenti)
                ", \"titolo\": " + (trovata.titolo ? StringaJson(titolo) : std::string("null")) +
                ", \"corpo\": " + StringaJson(corpo) + "}\n");
     } else if (trovata.trovata) {
-        const std::string testo = titolo + corpo;
+        std::string testo = titolo + corpo;
+        if (UscitaComandi().terminale())
+            testo = Visibile(testo, false);
         scrivi(testo);
         if (testo.empty() || testo.back() != '\n')
             scrivi("\n");
     }
     if (!trovata.trovata) {
-        std::fprintf(stderr, "massime: la legge %d non c'è in %s\n", numero,
-                     std::filesystem::absolute(file).lexically_normal().c_str());
+        UscitaComandi().svuota();
+        legge::ErroreStandard().scriviTesto("massime: la legge " + std::to_string(numero) +
+                                            " non c'è in " + sorgente.nome() + "\n");
         return NonTrovatoOProblemi;
     }
     return Riuscito;
@@ -189,35 +173,38 @@ int ComandoMostra(const Argomenti &argomenti)
 int ComandoDecodifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
-    const std::filesystem::path file = fileDaLeggere(argomenti, 0);
-    Descrittore sorgente(file);
+    Sorgente sorgente(fileDaLeggere(argomenti, 0));
+    Uscita &uscita = UscitaComandi();
+    // A person reading on a terminal sees the controls spelled out; a pipe gets the text.
+    const bool visibile = uscita.terminale();
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
     // A CR at the end of one block may be the first half of a CR LF in the next.
     bool crSospeso = false;
     std::string testo;
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco, file)) {
-        legge::InvertiByte(blocco.get(), letti);
+    while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco)) {
+        const std::string chiaro = legge::DecodificaMassime(std::string_view(blocco.get(), letti));
         if (argomenti.grezzo) {
-            scrivi(std::string_view(blocco.get(), letti));
+            uscita.byte(chiaro);
             continue;
         }
         testo.clear();
-        if (crSospeso && blocco[0] != '\n')
+        if (crSospeso && chiaro[0] != '\n')
             testo += '\r';
         crSospeso = false;
         for (std::size_t i = 0; i < letti; ++i) {
-            if (blocco[i] != '\r') {
-                testo += blocco[i];
+            if (chiaro[i] != '\r') {
+                testo += chiaro[i];
             } else if (i + 1 == letti) {
                 crSospeso = true;
-            } else if (blocco[i + 1] != '\n') {
+            } else if (chiaro[i + 1] != '\n') {
                 testo += '\r';
             }
         }
-        scrivi(legge::Cp1252InUtf8(testo));
+        const std::string utf8 = legge::Cp1252InUtf8(testo);
+        scrivi(visibile ? Visibile(utf8, false) : utf8);
     }
     if (crSospeso)
-        scrivi("\r");
+        scrivi(visibile ? "\\r" : "\r");
     return Riuscito;
 }
 
@@ -226,17 +213,20 @@ int ComandoCodifica(const Argomenti &argomenti)
     controllaPosizionali(argomenti, 0, 1);
     if (!argomenti.uscita)
         throw ErroreUso{"manca il file da scrivere: indicalo con -o FILE"};
-    const bool daStdin = argomenti.posizionali.empty() || argomenti.posizionali[0] == "-";
-    const std::filesystem::path nome = daStdin ? std::filesystem::path("standard input")
+    const std::filesystem::path ingresso = argomenti.posizionali.empty()
+                                               ? std::filesystem::path("-")
                                                : std::filesystem::path(argomenti.posizionali[0]);
+    const std::filesystem::path uscita = *argomenti.uscita;
+    const std::string nome = nomeDi(ingresso);
+    const std::string nonScritto =
+        "non ho scritto " + (standard(uscita) ? std::string("nulla") : nomeDi(uscita));
 
     std::string utf8;
-    if (daStdin) {
-        Descrittore sorgente(STDIN_FILENO);
-        utf8 = leggiTutto(sorgente, nome);
-    } else {
-        Descrittore sorgente(nome);
-        utf8 = leggiTutto(sorgente, nome);
+    {
+        Sorgente sorgente(ingresso);
+        const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
+        while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco))
+            utf8.append(blocco.get(), letti);
     }
 
     const legge::ConversioneInCp1252 conversione = legge::Utf8InCp1252(utf8);
@@ -250,75 +240,95 @@ int ComandoCodifica(const Argomenti &argomenti)
             cosa = "il carattere «" + utf8DiUnCarattere(utf8, conversione.posizione) + "» (" +
                    codice + ") non esiste in Windows-1252";
         }
-        std::fprintf(stderr, "massime: %s, riga %zu, colonna %zu: %s; non ho scritto %s\n",
-                     nome.c_str(), conversione.riga, conversione.colonna, cosa.c_str(),
-                     argomenti.uscita->c_str());
+        legge::ErroreStandard().scriviTesto(
+            "massime: " + nome + ", riga " + std::to_string(conversione.riga) + ", colonna " +
+            std::to_string(conversione.colonna) + ": " + cosa + "; " + nonScritto + "\n");
         return ErroreUsoOFile;
     }
 
-    std::string dati;
-    dati.reserve(conversione.testo.size() + conversione.testo.size() / 32);
-    for (const char c : conversione.testo) {
-        if (c == '\n')
-            dati += '\r';
-        dati += c;
+    const legge::CodificaTesto codifica = legge::CodificaTestoMassime(conversione.testo);
+    if (!codifica.riuscita) {
+        // Windows-1252 has one byte per character, so the offset counts characters too.
+        const std::string_view prima =
+            std::string_view(conversione.testo).substr(0, codifica.posizione);
+        const std::size_t aCapo = prima.rfind('\n');
+        const std::size_t riga =
+            static_cast<std::size_t>(std::count(prima.begin(), prima.end(), '\n')) + 1;
+        const std::size_t colonna =
+            aCapo == std::string_view::npos ? prima.size() + 1 : prima.size() - aCapo;
+        legge::ErroreStandard().scriviTesto(
+            "massime: " + nome + ", riga " + std::to_string(riga) + ", colonna " +
+            std::to_string(colonna) +
+            ": una «/» nel testo di una legge la interromperebbe lì (apre un record solo se "
+            "seguita da un numero di tre cifre, e chiude l'ultimo solo alla fine); " +
+            nonScritto + "\n");
+        return ErroreUsoOFile;
     }
-    legge::InvertiByte(dati.data(), dati.size());
-    legge::ScriviFileAtomico(*argomenti.uscita, dati);
+    if (standard(uscita))
+        UscitaComandi().byte(codifica.dati);
+    else
+        legge::SostituisciFile(uscita, codifica.dati);
     return Riuscito;
 }
 
 int ComandoVerifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
-    const std::filesystem::path file = fileDaLeggere(argomenti, 0);
-    const EsitoVerifica esito = VerificaMassime(file);
-    const std::string percorso = std::filesystem::absolute(file).lexically_normal().string();
+    Sorgente sorgente(fileDaLeggere(argomenti, 0));
+    const std::string percorso = sorgente.nome();
 
+    // Problems are written as they are found, so that a file of any size needs no more
+    // memory than one of them.
+    std::size_t problemi = 0;
+    std::function<void(const Problema &)> segnala;
     if (argomenti.json) {
-        std::string testo = "{\"file\": " + StringaJson(percorso) +
-                            ", \"record\": " + std::to_string(esito.record) + ", \"problemi\": [";
-        for (std::size_t i = 0; i < esito.problemi.size(); ++i) {
-            const Problema &p = esito.problemi[i];
-            testo += i ? ",\n  " : "\n  ";
-            testo += "{\"tipo\": \"" + std::string(NomeTipo(p.tipo)) +
-                     "\", \"record\": " + (p.record ? std::to_string(*p.record) : "null") +
-                     ", \"posizione\": " + (p.posizione ? std::to_string(*p.posizione) : "null") +
-                     ", \"numero\": " + (p.numero ? StringaJson(*p.numero) : "null") +
-                     ", \"messaggio\": " + StringaJson(p.messaggio) + "}";
-        }
-        testo += esito.problemi.empty() ? "]}\n" : "\n]}\n";
-        scrivi(testo);
+        scrivi("{\"file\": " + StringaJson(percorso) + ", \"problemi\": [");
+        segnala = [&](const Problema &p) {
+            scrivi((problemi++ ? ",\n  " : "\n  ") + std::string("{\"tipo\": \"") +
+                   NomeTipo(p.tipo) +
+                   "\", \"record\": " + (p.record ? std::to_string(*p.record) : "null") +
+                   ", \"posizione\": " + (p.posizione ? std::to_string(*p.posizione) : "null") +
+                   ", \"numero\": " + (p.numero ? StringaJson(*p.numero) : "null") +
+                   ", \"messaggio\": " + StringaJson(p.messaggio) + "}");
+        };
     } else {
-        for (const Problema &p : esito.problemi) {
+        segnala = [&](const Problema &p) {
+            ++problemi;
             std::string riga;
             if (p.record)
                 riga += "record " + std::to_string(*p.record) + ", ";
             if (p.posizione)
                 riga += "byte " + std::to_string(*p.posizione) + ": ";
             scrivi(riga + p.messaggio + "\n");
-        }
-        const std::size_t n = esito.problemi.size();
-        scrivi(percorso + ": " + std::to_string(esito.record) + " record, " +
-               (n == 0   ? std::string("nessun problema")
-                : n == 1 ? std::string("1 problema")
-                         : std::to_string(n) + " problemi") +
+        };
+    }
+    const std::size_t record = VerificaMassime(sorgente.file(), segnala);
+
+    if (argomenti.json) {
+        scrivi((problemi ? "\n], " : "], ") + std::string("\"record\": ") + std::to_string(record) +
+               "}\n");
+    } else {
+        scrivi(percorso + ": " + std::to_string(record) + " record, " +
+               (problemi == 0   ? std::string("nessun problema")
+                : problemi == 1 ? std::string("1 problema")
+                                : std::to_string(problemi) + " problemi") +
                "\n");
     }
-    return esito.problemi.empty() ? Riuscito : NonTrovatoOProblemi;
+    return problemi == 0 ? Riuscito : NonTrovatoOProblemi;
 }
 
 int ComandoStatistiche(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
-    const std::filesystem::path file = fileDaLeggere(argomenti, 0);
+    Sorgente sorgente(fileDaLeggere(argomenti, 0));
     Statistiche statistiche;
-    legge::PercorriMassime(file, statistiche, legge::SeManca::Errore);
+    legge::OsservaMassime(sorgente.file(), statistiche);
     std::string testo = "record: " + std::to_string(statistiche.m_record) + "\n";
     if (statistiche.m_record > 0) {
+        // A number field may hold any byte, a line break too: one record, one line.
         auto riga = [](const char *nome, const Statistiche::Estremo &e) {
             return std::string(nome) + ": " + std::to_string(e.caratteri) + " caratteri, legge «" +
-                   e.numero + "» (record " + std::to_string(e.record) + ")\n";
+                   Visibile(e.numero, true) + "» (record " + std::to_string(e.record) + ")\n";
         };
         testo += riga("corpo più corto", statistiche.m_corto);
         testo += riga("corpo più lungo", statistiche.m_lungo);

@@ -1,12 +1,12 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "laws/errorefile.h"
+#include "file/file.h"
 #include "tools/comandi.h"
+#include "tools/uscita.h"
 
 #include <clocale>
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -26,7 +26,9 @@ Comandi:
   verifica [FILE]            elenca i problemi del file
   statistiche [FILE]         quanti record ha il file, il testo più corto e il più lungo
 
-FILE è ./Massime.dat quando manca. «massime COMANDO --help» descrive ogni comando.
+FILE è ./Massime.dat quando manca, lo standard input quando è «-». Su un terminale i
+caratteri di controllo del testo delle leggi si vedono come sequenze («\x1B»), senza
+effetto. «massime COMANDO --help» descrive ogni comando.
 
 Esito: 0 riuscito; 1 legge non trovata (mostra) o problemi trovati (verifica);
 2 argomenti sbagliati o errore su un file (il messaggio dice quale e perché).
@@ -52,9 +54,10 @@ bisestili il 1° marzo è il 61.
     {"mostra", ComandoMostra, true, false, false,
      R"(Uso: massime mostra [--json] N [FILE]
 
-Scrive la legge numero N (da 1 a 999) del file, ./Massime.dat se manca: il titolo, se c'è,
-seguito dal testo, esattamente come li mostra la finestra, in UTF-8. Il file non viene
-mai creato né modificato. Esito 1 se la legge non c'è.
+Scrive la legge numero N (da 1 a 999) del file, ./Massime.dat se manca, lo standard
+input se è «-»: il titolo, se c'è, seguito dal testo, esattamente come li mostra la
+finestra, in UTF-8; su un terminale i caratteri di controllo si vedono come sequenze
+(«\x1B»). Il file non viene mai creato né modificato. Esito 1 se la legge non c'è.
 
   --json   un oggetto JSON al posto del testo:
            {"numero": N, "trovata": true|false, "titolo": testo o null, "corpo": testo}
@@ -62,8 +65,9 @@ mai creato né modificato. Esito 1 se la legge non c'è.
     {"decodifica", ComandoDecodifica, false, true, false,
      R"(Uso: massime decodifica [--grezzo] [FILE]
 
-Scrive il testo in chiaro del file (./Massime.dat se manca) in UTF-8, con gli a capo
-CR LF trasformati in LF. «massime codifica» lo riporta al file di partenza.
+Scrive il testo in chiaro del file (./Massime.dat se manca, lo standard input se è «-»)
+in UTF-8, con gli a capo CR LF trasformati in LF; su un terminale i caratteri di controllo
+si vedono come sequenze («\x1B»). «massime codifica» lo riporta al file di partenza.
 
   --grezzo   i byte in chiaro esatti (Windows-1252, a capo CR LF), senza conversioni
 )"},
@@ -71,57 +75,72 @@ CR LF trasformati in LF. «massime codifica» lo riporta al file di partenza.
      R"(Uso: massime codifica [TESTO] -o FILE
 
 Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
-un file delle leggi e lo scrive in FILE: gli a capo LF diventano CR LF, il testo passa
-in Windows-1252 e ogni byte viene cifrato. Un carattere che Windows-1252 non ha è un
-errore che ne indica riga e colonna; in quel caso FILE resta com'era.
+un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
+diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
+che Windows-1252 non ha, o una «/» dentro il testo di una legge, è un errore che ne indica
+riga e colonna; in quel caso FILE resta com'era. Se FILE è un collegamento simbolico si
+riscrive il file a cui porta; un file con più nomi si riscrive sul posto; permessi,
+proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
 
 Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
-cifre, poi il titolo su una riga, poi il testo della legge. Per esempio:
+cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo.
+Una «/» che non è seguita da tre cifre né sta in fondo al testo taglierebbe una legge:
+il testo di una legge non può contenerne. Per esempio:
   /001 Legge del primo gennaio
   I buoni propositi durano quanto il panettone.
   /
 
-  -o FILE   il file da scrivere (obbligatorio)
+  -o FILE   il file da scrivere (obbligatorio); «-» per lo standard output
 )"},
     {"verifica", ComandoVerifica, true, false, false,
      R"(Uso: massime verifica [--json] [FILE]
 
-Controlla il file (./Massime.dat se manca) e scrive ogni problema su una riga, con il
-record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
+Controlla il file (./Massime.dat se manca, lo standard input se è «-») e scrive ogni
+problema su una riga, appena lo trova, con il record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
 Problemi: numeri ripetuti (si vede solo il primo record); numeri da 1 a 366 o 500 che
 mancano; numeri fuori da questi; record che la finestra mostrerebbe diversamente da come
 sono scritti (senza titolo, titolo che non comincia con una maiuscola da A a Z, numero
 non di tre cifre, testo vuoto); testo dopo l'ultima «/», che non è mai un record; byte
 che non sono caratteri di Windows-1252. Esito 1 se c'è almeno un problema.
 
-  --json   un oggetto JSON: {"file", "record", "problemi": [{"tipo", "record",
-           "posizione", "numero", "messaggio"}]}
+  --json   un oggetto JSON: {"file", "problemi": [{"tipo", "record", "posizione",
+           "numero", "messaggio"}], "record"}
 )"},
     {"statistiche", ComandoStatistiche, false, false, false,
      R"(Uso: massime statistiche [FILE]
 
-Scrive quanti record ha il file (./Massime.dat se manca) e quali leggi hanno il testo più
-corto e il più lungo, in caratteri.
+Scrive quanti record ha il file (./Massime.dat se manca, lo standard input se è «-») e
+quali leggi hanno il testo più corto e il più lungo, in caratteri. Un numero che contiene
+caratteri di controllo si vede con sequenze («\n»), sempre su una riga.
 )"},
 };
 
+void scriviErrore(const std::string &testo)
+{
+    try {
+        legge::ErroreStandard().scriviTesto(testo);
+    } catch (const legge::ErroreFile &) {
+        // Nowhere left to say it; the exit status still tells.
+    }
+}
+
 int erroreUso(std::string_view messaggio, std::string_view comando)
 {
-    std::fprintf(stderr, "massime: %.*s\n", int(messaggio.size()), messaggio.data());
+    scriviErrore("massime: " + std::string(messaggio) + "\n");
     if (comando.empty())
-        std::fputs("Usa «massime --help» per l'elenco dei comandi.\n", stderr);
+        scriviErrore("Usa «massime --help» per l'elenco dei comandi.\n");
     else
-        std::fprintf(stderr, "Usa «massime %.*s --help» per sapere come si usa.\n",
-                     int(comando.size()), comando.data());
+        scriviErrore("Usa «massime " + std::string(comando) + " --help» per sapere come si usa.\n");
     return ErroreUsoOFile;
 }
 
 // A full disk or a closed pipe on stdout must not pass for success.
 int chiudiUscita(int esito)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "massime: impossibile scrivere sullo standard output: %s\n",
-                     std::strerror(errno));
+    try {
+        UscitaComandi().svuota();
+    } catch (const legge::ErroreFile &e) {
+        scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() + "\n");
         return ErroreUsoOFile;
     }
     return esito;
@@ -138,7 +157,7 @@ int esegui(const Comando &comando, int argc, char **argv)
         } else if (a == "--") {
             soloPosizionali = true;
         } else if (a == "--help" || a == "-h") {
-            std::fwrite(comando.aiuto.data(), 1, comando.aiuto.size(), stdout);
+            UscitaComandi().testo(comando.aiuto);
             return chiudiUscita(Riuscito);
         } else if (a == "--json" && comando.json) {
             argomenti.json = true;
@@ -160,11 +179,18 @@ int esegui(const Comando &comando, int argc, char **argv)
     } catch (const ErroreUso &e) {
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "massime: %s: %s\n", e.percorso().c_str(), e.motivo().c_str());
+        if (e.percorso() == legge::NomeUscitaStandard) {
+            scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() +
+                         "\n");
+            return ErroreUsoOFile;
+        }
+        // What was found before the failure is still worth having.
+        chiudiUscita(ErroreUsoOFile);
+        const std::string nome = e.percorso().empty() ? "«»" : e.percorso().string();
+        scriviErrore("massime: " + nome + ": " + e.motivo() + "\n");
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
-        std::fputs("massime: memoria esaurita\n", stderr);
+        scriviErrore("massime: memoria esaurita\n");
         return ErroreUsoOFile;
     }
 }
@@ -180,7 +206,7 @@ int main(int argc, char **argv)
         return erroreUso("manca il comando", {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
-        std::fwrite(AiutoGenerale.data(), 1, AiutoGenerale.size(), stdout);
+        UscitaComandi().testo(AiutoGenerale);
         return chiudiUscita(Riuscito);
     }
     for (const Comando &comando : Comandi) {

@@ -1,18 +1,15 @@
 #include "tools/verifica.h"
 
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "tools/uscita.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <map>
-#include <memory>
-#include <unistd.h>
+#include <vector>
 
 namespace massime {
 
@@ -26,26 +23,11 @@ bool numeroValido(double valore)
            ((valore >= 1 && valore <= UltimoGiorno) || valore == legge::NumeroVentinoveFebbraio);
 }
 
-bool vuoto(std::string_view testo)
-{
-    return testo.find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
-
-// Line breaks and other controls in a number field would split the report's line.
+// Line breaks and other controls in a number field or a title would split the report's
+// line, or act on the terminal that shows it.
 std::string leggibile(std::string_view cp1252)
 {
-    std::string uscita;
-    for (const char c : cp1252) {
-        if (c == '\n')
-            uscita += "\\n";
-        else if (c == '\t')
-            uscita += "\\t";
-        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            uscita += '?';
-        else
-            uscita += legge::Cp1252InUtf8(std::string_view(&c, 1));
-    }
-    return uscita;
+    return Visibile(legge::Cp1252InUtf8(cp1252), true);
 }
 
 std::string numeroInTesto(double valore)
@@ -55,17 +37,43 @@ std::string numeroInTesto(double valore)
     return testo;
 }
 
-class Verificatore : public legge::VisitatoreMassime {
+class Verificatore : public legge::OsservatoreMassime {
 public:
-    bool vuoiTesto(std::string_view) override { return true; }
-
-    bool record(const legge::Record &r) override
+    explicit Verificatore(const std::function<void(const Problema &)> &segnala) : m_segnala(segnala)
     {
-        ++m_esito.record;
-        m_posizioni.push_back(r.posizione);
+    }
+
+    void inizioRecord(std::size_t /*indice*/, std::uint64_t posizione) override
+    {
+        m_inRecord = true;
+        m_inizio = posizione;
+        m_nonVuoto = false;
+    }
+
+    void testo(std::string_view chiaro, std::uint64_t posizione) override
+    {
+        for (std::size_t i = 0; i < chiaro.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(chiaro[i]);
+            if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n')
+                m_nonVuoto = true;
+            if (!legge::ByteIndefinitoCp1252(byte))
+                continue;
+            const std::uint64_t dove = posizione + i;
+            if (!m_inRecord)
+                m_segnala(byteIndefinito(std::nullopt, dove, byte));
+            else if (m_sospesi.size() < MassimoSospesi)
+                m_sospesi.push_back({dove, byte});
+            else if (m_oltre++ == 0)
+                m_primoOltre = dove;
+        }
+    }
+
+    void record(const legge::SintesiRecord &r) override
+    {
+        ++m_record;
         const std::string campo = leggibile(r.campoNumero);
         auto segnala = [&](TipoProblema tipo, std::string messaggio) {
-            m_esito.problemi.push_back({tipo, r.indice, r.posizione, campo, std::move(messaggio)});
+            m_segnala({tipo, r.indice, r.posizione, campo, std::move(messaggio)});
         };
 
         const bool treCifre =
@@ -90,25 +98,33 @@ public:
             m_primi.emplace(valore, std::pair{r.indice, r.posizione});
         }
 
-        const legge::Legge estratta = legge::EstraiLegge(r.testo);
-        if (!estratta.titolo) {
+        if (!r.titolo) {
             segnala(TipoProblema::SenzaTitolo,
                     "nessun a capo dopo il titolo: la legge viene mostrata senza titolo");
-        } else if (estratta.titolo->empty() || (*estratta.titolo)[0] < 'A' ||
-                   (*estratta.titolo)[0] > 'Z') {
+        } else if (r.inizioTitolo.empty() || r.inizioTitolo[0] < 'A' || r.inizioTitolo[0] > 'Z') {
             segnala(TipoProblema::TitoloSenzaMaiuscola,
                     "il titolo non comincia con una maiuscola da A a Z: viene mostrato come «" +
-                        leggibile(estratta.titolo->substr(0, 40)) + "»");
+                        leggibile(r.inizioTitolo) + "»");
         }
-        if (vuoto(estratta.corpo))
+        if (r.caratteriCorpo == 0)
             segnala(TipoProblema::CorpoVuoto, "il testo della legge è vuoto");
-        return true;
+        segnalaSospesi(r.indice, UINT64_MAX);
+        m_inRecord = false;
     }
 
-    void coda(std::uint64_t posizione, std::uint64_t lunghezza) override
+    void fine(std::uint64_t dimensione) override
     {
-        m_inizioCoda = posizione;
-        m_lunghezzaCoda = lunghezza;
+        if (!m_inRecord)
+            return;
+        // The text after the last '/': its undefined bytes belong to no record.
+        segnalaSospesi(std::nullopt, m_inizio + 1);
+        if (m_nonVuoto) {
+            m_segnala({TipoProblema::TestoDopoUltimaBarra, std::nullopt, m_inizio, std::nullopt,
+                       "testo dopo l'ultima «/» (" + std::to_string(dimensione - m_inizio) +
+                           " byte): non è un record e non viene mai mostrato; manca una «/» "
+                           "alla fine?"});
+        }
+        segnalaSospesi(std::nullopt, UINT64_MAX);
     }
 
     // Numbers of the year that no record carries.
@@ -120,97 +136,65 @@ public:
                 continue;
             char campo[8];
             std::snprintf(campo, sizeof campo, "%03d", numero);
-            m_esito.problemi.push_back({TipoProblema::NumeroMancante, std::nullopt, std::nullopt,
-                                        campo, "manca la legge numero " + std::to_string(numero)});
+            m_segnala({TipoProblema::NumeroMancante, std::nullopt, std::nullopt, campo,
+                       "manca la legge numero " + std::to_string(numero)});
         }
     }
 
-    // The record holding byte `posizione`, if any.
-    std::optional<std::size_t> recordDi(std::uint64_t posizione) const
-    {
-        const auto dopo = std::upper_bound(m_posizioni.begin(), m_posizioni.end(), posizione);
-        if (dopo == m_posizioni.begin())
-            return std::nullopt;
-        const std::size_t indice = static_cast<std::size_t>(dopo - m_posizioni.begin());
-        if (m_inizioCoda && indice == m_posizioni.size() && posizione >= *m_inizioCoda)
-            return std::nullopt;
-        return indice;
-    }
-
-    EsitoVerifica m_esito;
-    std::optional<std::uint64_t> m_inizioCoda;
-    std::uint64_t m_lunghezzaCoda = 0;
+    std::size_t m_record = 0;
 
 private:
-    std::map<double, std::pair<std::size_t, std::uint64_t>> m_primi;
-    std::vector<std::uint64_t> m_posizioni;
-};
+    struct Sospeso {
+        std::uint64_t posizione;
+        unsigned char byte;
+    };
+    // A record's own problems come before those of its bytes, and are known only at its end;
+    // this many undefined bytes wait for them, the rest are counted.
+    static constexpr std::size_t MassimoSospesi = 4096;
 
-// A second, byte-level pass: the record scan drops CRs, so it cannot tell where exactly an
-// undefined byte sits, nor whether the text after the last '/' is more than blank lines.
-void esaminaByte(const std::filesystem::path &file, Verificatore &verificatore)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw legge::ErroreFile::daErrno(file, errno);
-    const std::unique_ptr<int, void (*)(int *)> chiusura(new int(fd), [](int *f) {
-        ::close(*f);
-        delete f;
-    });
-    constexpr std::size_t Dimensione = 256 * 1024;
-    const auto blocco = std::make_unique_for_overwrite<char[]>(Dimensione);
-    std::uint64_t base = 0;
-    std::optional<std::uint64_t> primoNonVuotoInCoda;
-    for (;;) {
-        const ssize_t letti = ::read(fd, blocco.get(), Dimensione);
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            throw legge::ErroreFile::daErrno(file, errno);
-        }
-        if (letti == 0)
-            break;
-        legge::InvertiByte(blocco.get(), static_cast<std::size_t>(letti));
-        for (ssize_t i = 0; i < letti; ++i) {
-            const auto byte = static_cast<unsigned char>(blocco[i]);
-            const std::uint64_t posizione = base + static_cast<std::uint64_t>(i);
-            if (legge::ByteIndefinitoCp1252(byte)) {
-                char codice[8];
-                std::snprintf(codice, sizeof codice, "0x%02X", byte);
-                verificatore.m_esito.problemi.push_back(
-                    {TipoProblema::ByteIndefinito, verificatore.recordDi(posizione), posizione,
-                     std::nullopt,
-                     std::string("il byte ") + codice + " non è un carattere di Windows-1252"});
-            }
-            if (!primoNonVuotoInCoda && verificatore.m_inizioCoda &&
-                posizione >= *verificatore.m_inizioCoda && byte != ' ' && byte != '\t' &&
-                byte != '\r' && byte != '\n')
-                primoNonVuotoInCoda = posizione;
-        }
-        base += static_cast<std::uint64_t>(letti);
+    static Problema byteIndefinito(std::optional<std::size_t> record, std::uint64_t posizione,
+                                   unsigned char byte)
+    {
+        char codice[8];
+        std::snprintf(codice, sizeof codice, "0x%02X", byte);
+        return {TipoProblema::ByteIndefinito, record, posizione, std::nullopt,
+                std::string("il byte ") + codice + " non è un carattere di Windows-1252"};
     }
-    if (primoNonVuotoInCoda) {
-        verificatore.m_esito.problemi.push_back(
-            {TipoProblema::TestoDopoUltimaBarra, std::nullopt, *verificatore.m_inizioCoda,
-             std::nullopt,
-             "testo dopo l'ultima «/» (" + std::to_string(verificatore.m_lunghezzaCoda) +
-                 " byte): non è un record e non viene mai mostrato; manca una «/» alla fine?"});
+
+    // Reports the waiting bytes that stand before `prima`.
+    void segnalaSospesi(std::optional<std::size_t> record, std::uint64_t prima)
+    {
+        std::size_t i = 0;
+        for (; i < m_sospesi.size() && m_sospesi[i].posizione < prima; ++i)
+            m_segnala(byteIndefinito(record, m_sospesi[i].posizione, m_sospesi[i].byte));
+        m_sospesi.erase(m_sospesi.begin(), m_sospesi.begin() + static_cast<std::ptrdiff_t>(i));
+        if (m_sospesi.empty() && m_oltre > 0 && m_primoOltre < prima) {
+            m_segnala({TipoProblema::ByteIndefinito, record, m_primoOltre, std::nullopt,
+                       "da qui altri " + std::to_string(m_oltre) +
+                           " byte non sono caratteri di Windows-1252"});
+            m_oltre = 0;
+        }
     }
-}
+
+    const std::function<void(const Problema &)> &m_segnala;
+    std::map<double, std::pair<std::size_t, std::uint64_t>> m_primi;
+    bool m_inRecord = false;
+    std::uint64_t m_inizio = 0;
+    bool m_nonVuoto = false;
+    std::vector<Sospeso> m_sospesi;
+    std::uint64_t m_oltre = 0;
+    std::uint64_t m_primoOltre = 0;
+};
 
 } // namespace
 
-EsitoVerifica VerificaMassime(const std::filesystem::path &file)
+std::size_t VerificaMassime(legge::FileAperto &sorgente,
+                            const std::function<void(const Problema &)> &segnala)
 {
-    Verificatore verificatore;
-    legge::PercorriMassime(file, verificatore, legge::SeManca::Errore);
-    esaminaByte(file, verificatore);
+    Verificatore verificatore(segnala);
+    legge::OsservaMassime(sorgente, verificatore);
     verificatore.segnalaMancanti();
-    auto &problemi = verificatore.m_esito.problemi;
-    std::stable_sort(problemi.begin(), problemi.end(), [](const Problema &a, const Problema &b) {
-        return a.posizione.value_or(UINT64_MAX) < b.posizione.value_or(UINT64_MAX);
-    });
-    return std::move(verificatore.m_esito);
+    return verificatore.m_record;
 }
 
 const char *NomeTipo(TipoProblema tipo)

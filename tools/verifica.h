@@ -1,11 +1,12 @@
 #pragma once
 
+#include "file/file.h"
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
+
+#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace massime {
 
@@ -31,13 +32,11 @@ struct Problema {
     std::string messaggio;                  // in Italian, for people
 };
 
-struct EsitoVerifica {
-    std::size_t record = 0;
-    std::vector<Problema> problemi; // in file order; missing numbers last
-};
-
-// Throws legge::ErroreFile when the file cannot be read.
-EsitoVerifica VerificaMassime(const std::filesystem::path &file);
+// Hands every problem to `segnala` as soon as it is certain, in file order, missing numbers
+// last, and returns how many records the file has. What it holds meanwhile does not grow
+// with the file. Throws legge::ErroreFile when the file cannot be read.
+std::size_t VerificaMassime(legge::FileAperto &sorgente,
+                            const std::function<void(const Problema &)> &segnala);
 
 // Stable names of the kinds, for machine-readable output.
 const char *NomeTipo(TipoProblema tipo);

@@ -2,7 +2,7 @@
 
 #include "app/messaggi.h"
 #include "laws/cp1252.h"
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/fuoridallabarra.h"
 #include "ui/messaggi.h"

@@ -1,7 +1,6 @@
-#include "laws/errorefile.h"
+#include "file/errorefile.h"
 
-#include <cstring>
-#include <system_error>
+#include "file/file.h"
 
 namespace legge {
 
@@ -9,7 +8,11 @@ namespace {
 
 std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
 {
-    // A relative name in a message says nothing about where the file was looked for.
+    // A relative name in a message says nothing about where the file was looked for; the
+    // standard streams have no place to be looked for.
+    if (percorso.empty() || percorso == NomeIngressoStandard || percorso == NomeUscitaStandard ||
+        percorso == NomeErroreStandard)
+        return percorso;
     std::error_code ec;
     auto assoluto = std::filesystem::absolute(percorso, ec);
     return ec ? percorso : assoluto.lexically_normal();
@@ -23,9 +26,9 @@ ErroreFile::ErroreFile(std::filesystem::path percorso, std::string motivo)
 {
 }
 
-ErroreFile ErroreFile::daErrno(std::filesystem::path percorso, int codice)
+ErroreFile ErroreFile::daSistema(std::filesystem::path percorso, int codice)
 {
-    return ErroreFile(std::move(percorso), std::system_category().message(codice));
+    return ErroreFile(std::move(percorso), MotivoDiSistema(codice));
 }
 
 } // namespace legge

@@ -12,8 +12,9 @@ class ErroreFile : public std::runtime_error {
 public:
     ErroreFile(std::filesystem::path percorso, std::string motivo);
 
-    // Builds the reason from an errno value, in the language of the user's locale.
-    static ErroreFile daErrno(std::filesystem::path percorso, int codice);
+    // The reason for the platform's own error code (errno here, GetLastError() on
+    // Windows), in UTF-8 whatever the user's locale.
+    static ErroreFile daSistema(std::filesystem::path percorso, int codice);
 
     const std::filesystem::path &percorso() const noexcept { return m_percorso; }
     const std::string &motivo() const noexcept { return m_motivo; }

@@ -1,0 +1,109 @@
+#pragma once
+
+// The only door of the core to the operating system: files, the standard streams, the
+// system's reasons for a failure and the local clock. Each platform implements these
+// declarations in a source file of its own; nothing here names a type of one platform.
+
+#include "file/errorefile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace legge {
+
+// How much a file is read or written at a time: large enough that a system call per block
+// costs nothing next to the scan, small enough to stay in the cache.
+inline constexpr std::size_t DimensioneBlocco = 256 * 1024;
+
+// The names the standard streams go by in messages.
+inline constexpr std::string_view NomeIngressoStandard{"standard input"};
+inline constexpr std::string_view NomeUscitaStandard{"standard output"};
+inline constexpr std::string_view NomeErroreStandard{"standard error"};
+
+class AccessoNativo;
+
+// An open file. It closes itself, unless it is one of the standard streams, which belong
+// to the process. Every failure throws ErroreFile naming `percorso()`.
+class FileAperto {
+public:
+    FileAperto() noexcept = default;
+    ~FileAperto();
+    FileAperto(FileAperto &&altro) noexcept;
+    FileAperto &operator=(FileAperto &&altro) noexcept;
+    FileAperto(const FileAperto &) = delete;
+    FileAperto &operator=(const FileAperto &) = delete;
+
+    // False for the handle of a file that was missing.
+    explicit operator bool() const noexcept;
+    const std::filesystem::path &percorso() const noexcept { return m_percorso; }
+
+    // Up to `dimensione` bytes, as many as the system hands over at once; 0 only at the end.
+    std::size_t leggi(char *dati, std::size_t dimensione);
+    // Fills `dati` unless the file ends first; returns how much it holds.
+    std::size_t riempi(char *dati, std::size_t dimensione);
+    void scrivi(std::string_view dati);
+    // Text for a person, in UTF-8 and made of whole characters: a console that does not
+    // take UTF-8 bytes gets it in the form it shows correctly.
+    void scriviTesto(std::string_view utf8);
+    // Whether the handle is a terminal (a console), where control bytes would act.
+    bool terminale() const;
+
+private:
+    friend class AccessoNativo;
+    FileAperto(std::intptr_t nativo, std::filesystem::path percorso, bool proprio) noexcept;
+    void chiudi() noexcept;
+
+    std::intptr_t m_nativo = -1;
+    std::filesystem::path m_percorso;
+    bool m_proprio = false;
+};
+
+// Opens a data file for reading. Anything but a regular file is refused without waiting:
+// a FIFO would block the start for ever and a device may never end. A missing file gives
+// a handle that converts to false; any other failure throws.
+FileAperto ApriFileDati(const std::filesystem::path &percorso);
+
+// Opens any readable file, a pipe or a device included, for a tool that is told what to
+// read. A missing file throws like any other failure.
+FileAperto ApriInLettura(const std::filesystem::path &percorso);
+
+// Creates `percorso` empty unless something already stands there.
+void CreaFileVuoto(const std::filesystem::path &percorso);
+
+// Replaces the content of `percorso` so that a reader, a crash or a full disk can only ever
+// see the old content or the new one, and keeps what stands at the path:
+// - a symbolic link stays, and the file it leads to gets the content;
+// - a file with more than one name is rewritten in place, so that every name sees the new
+//   content; on failure its old bytes are put back;
+// - mode, owner and group survive (owner and group as far as the process may set them);
+// - anything that is not a regular file (a directory, a device, a FIFO, a socket) is
+//   refused and left untouched.
+// When the directory refuses the temporary file but the file itself is writable, it is
+// rewritten in place as a last resort. Throws ErroreFile; no temporary file is left.
+void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
+
+// The standard streams. They are never closed.
+FileAperto &IngressoStandard();
+FileAperto &UscitaStandard();
+FileAperto &ErroreStandard();
+
+// The system's reason for its own error code (errno here, GetLastError() on Windows), in
+// UTF-8 whatever the user's locale.
+std::string MotivoDiSistema(int codice);
+
+// The system's own words for a file that does not exist, for a caller that found it missing.
+std::string MotivoFileMancante();
+
+// The local date and time of day.
+struct MomentoLocale {
+    int anno;
+    int mese;   // 1..12
+    int giorno; // 1..31
+    int secondiDallaMezzanotte;
+};
+MomentoLocale OraLocale();
+
+} // namespace legge
