@@ -1,29 +1,121 @@
 #include "app/avvia.h"
 #include "app/casuale.h"
+#include "app/rigadicomando.h"
 #include "ui/form1.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QApplication>
-#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::string NomeProgramma(const char *argv0)
+{
+    const std::string_view percorso = argv0 ? argv0 : "";
+    const auto barra = percorso.rfind('/');
+    const auto nome = barra == std::string_view::npos ? percorso : percorso.substr(barra + 1);
+    return nome.empty() ? std::string("leggealgiorno") : std::string(nome);
+}
+
+void Scrivi(std::FILE *uscita, const std::string &testo)
+{
+    std::fwrite(testo.data(), 1, testo.size(), uscita);
+    std::fflush(uscita);
+}
+
+std::string_view Variabile(const char *nome)
+{
+    const char *valore = std::getenv(nome);
+    return valore ? valore : "";
+}
+
+// While Qt connects to the display: Qt ends the program on a fatal message, with advice
+// meant for whoever packaged it. Until then the other messages wait, so that a failed start
+// says one thing, in Italian.
+std::string g_programma;
+std::vector<std::pair<QtMsgType, QString>> g_messaggiInAttesa;
+
+void TrattieniMessaggi(QtMsgType tipo, const QMessageLogContext &, const QString &testo)
+{
+    if (tipo == QtFatalMsg) {
+        Scrivi(stderr, legge::TestoSenzaSchermo(g_programma));
+        std::_Exit(1);
+    }
+    g_messaggiInAttesa.emplace_back(tipo, testo);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    g_programma = NomeProgramma(argc > 0 ? argv[0] : nullptr);
+    const auto riga = legge::LeggiRigaDiComando(argc, argv);
+    switch (riga.richiesta) {
+    case legge::Richiesta::Aiuto:
+        Scrivi(stdout, legge::TestoAiuto(g_programma));
+        return 0;
+    case legge::Richiesta::Versione:
+        Scrivi(stdout, legge::TestoVersione(LEGGE_VERSIONE));
+        return 0;
+    case legge::Richiesta::Sbagliata:
+        Scrivi(stderr, legge::TestoArgomentoSbagliato(g_programma, riga.argomento));
+        return 2;
+    case legge::Richiesta::Avvia:
+        break;
+    }
+
+    // A Wayland window cannot stay above the others; through XWayland it can.
+    if (legge::PreferisciXWayland(Variabile("QT_QPA_PLATFORM"), Variabile("WAYLAND_DISPLAY"),
+                                  Variabile("DISPLAY")))
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+    const QtMessageHandler precedente = qInstallMessageHandler(TrattieniMessaggi);
     QApplication app(argc, argv);
+    qInstallMessageHandler(precedente);
+    for (const auto &[tipo, testo] : std::exchange(g_messaggiInAttesa, {}))
+        precedente(tipo, QMessageLogContext(), testo);
+    // Whatever Qt did not take as its own is not ours either.
+    if (const QStringList resto = QCoreApplication::arguments(); resto.size() > 1) {
+        Scrivi(stderr, legge::TestoArgomentoSbagliato(g_programma, resto[1].toStdString()));
+        return 2;
+    }
+
     QApplication::setApplicationName(QStringLiteral("leggealgiorno"));
-    // Must match the installed desktop entry, so that the desktop pairs the window with its
-    // menu entry and icon.
-    QApplication::setDesktopFileName(QStringLiteral("io.github.leggealgiorno.LeggeAlGiorno"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icona.png")));
+    QApplication::setApplicationVersion(QStringLiteral(LEGGE_VERSIONE));
+    // The desktop pairs the window with its menu entry and icon through this name.
+    QApplication::setDesktopFileName(QStringLiteral(LEGGE_ID_APP));
+    QApplication::setWindowIcon(legge::IconaDelProgramma());
+
+    // What the launcher could not do before starting the program (seeding the collection),
+    // for a user who started it from the menu and sees no terminal.
+    const QString avviso = qEnvironmentVariable("LEGGEALGIORNO_AVVISO");
+    ::unsetenv("LEGGEALGIORNO_AVVISO");
 
     const auto cartella = legge::CartellaDiLavoro();
     legge::Form1 form1(cartella);
     legge::OrologioDiSistema orologio;
     legge::GeneratoreCasuale casuale;
     if (const auto errore = legge::Avvia(form1, cartella, orologio, casuale)) {
-        legge::MostraMessaggio(nullptr, QMessageBox::Critical, QString::fromStdString(*errore));
+        QString testo = QString::fromStdString(*errore);
+        if (!avviso.isEmpty())
+            testo = avviso + QStringLiteral("\n\n") + testo;
+        legge::MostraMessaggio(nullptr, QMessageBox::Critical, testo);
         return 1;
     }
     form1.Centra();
     form1.show();
+    if (!avviso.isEmpty()) {
+        QTimer::singleShot(0, &form1,
+                           [&] { legge::MostraMessaggio(&form1, QMessageBox::Warning, avviso); });
+    }
     return app.exec();
 }

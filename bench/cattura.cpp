@@ -1,8 +1,10 @@
-// Takes the picture of the window shown in the README: the program started in a
-// temporary directory holding a sample law for every day. scripts/screenshot runs it on
-// Xvfb with a window manager, whose title bar is where the law's title shows.
+// Takes the pictures of the window shown in the README: the program started in a
+// temporary directory holding a sample law for every day, or with --scuro the same window
+// under a dark theme. scripts/screenshot runs it on Xvfb with a window manager, whose title
+// bar is where the law's title shows.
 //
 //   build/bench/cattura docs/screenshot.png
+//   build/bench/cattura --scuro docs/screenshot-scuro.png
 
 // Qt first: Xlib defines macros (Status, CursorShape) that clash with Qt's headers.
 #include <QImage>
@@ -13,6 +15,7 @@
 #include <X11/Xutil.h>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <unistd.h>
@@ -20,17 +23,20 @@
 int main(int argc, char **argv)
 {
     Display *display = XOpenDisplay(nullptr);
-    if (!display || argc != 2) {
-        std::fprintf(stderr, "Uso, con uno schermo X: %s FILE.png\n", argv[0]);
+    const bool scuro = argc == 3 && std::strcmp(argv[1], "--scuro") == 0;
+    if (!display || argc != 2 + int(scuro)) {
+        std::fprintf(stderr, "Uso, con uno schermo X: %s [--scuro] FILE.png\n", argv[0]);
         return 2;
     }
+    const char *file = argv[argc - 1];
     char modello[] = "/tmp/cattura-XXXXXX";
     const char *cartella = mkdtemp(modello);
     if (!cartella || !ScriviMassimeDiProva(cartella, 1)) {
         std::fprintf(stderr, "Impossibile preparare la cartella di prova\n");
         return 2;
     }
-    const Avviato avviato = AvviaEAttendi(display, {LEGGEALGIORNO}, cartella, 10000);
+    const Avviato avviato =
+        AvviaEAttendi(display, {scuro ? FINESTRASCURA : LEGGEALGIORNO}, cartella, 10000);
     int esito = 1;
     if (avviato.pid > 0) {
         // Give it time to paint.
@@ -55,7 +61,7 @@ int main(int argc, char **argv)
         if (x && x->bits_per_pixel == 32) {
             const QImage immagine(reinterpret_cast<const uchar *>(x->data), x->width, x->height,
                                   x->bytes_per_line, QImage::Format_RGB32);
-            if (immagine.save(QString::fromLocal8Bit(argv[1]), "PNG"))
+            if (immagine.save(QString::fromLocal8Bit(file), "PNG"))
                 esito = 0;
         }
         if (x)

@@ -1,5 +1,6 @@
-// Draws the program's pictures and icon. Their PNGs are committed, so a build never runs
-// this; run it after changing the artwork:
+// Draws the program's pictures and icon, each at 100 %, 150 % and 200 % of its size (the
+// larger ones named with @1.5x and @2x, as Qt names them). Their PNGs are committed, so a
+// build never runs this; run it after changing the artwork:
 //
 //   cmake --build build --target genera_risorse
 //   QT_QPA_PLATFORM=offscreen build/resources/genera_risorse resources
@@ -26,35 +27,51 @@ bool salva(const QImage &immagine, const QDir &cartella, const QString &nome)
     return true;
 }
 
-// Bitmap 101: pale yellow at the lower left fading to white at the upper right.
-QImage sfondo()
+// The scales the pictures are drawn at, with the suffix of each file.
+struct Scala {
+    qreal fattore;
+    const char *suffisso;
+};
+constexpr Scala Scale[] = {{1.0, ""}, {1.5, "@1.5x"}, {2.0, "@2x"}};
+
+// An image of `larghezza` x `altezza` units at `scala` pixels to the unit.
+QImage Tela(int larghezza, int altezza, qreal scala, QImage::Format formato)
 {
-    QImage immagine(450, 450, QImage::Format_RGB16);
+    return QImage(qRound(larghezza * scala), qRound(altezza * scala), formato);
+}
+
+// Bitmap 101: pale yellow at the lower left fading to white at the upper right.
+QImage sfondo(qreal scala)
+{
+    QImage immagine = Tela(450, 450, scala, QImage::Format_RGB16);
     QPainter p(&immagine);
+    p.scale(scala, scala);
     QLinearGradient g(0, 450, 450, 0);
     g.setColorAt(0, QColor(0xfb, 0xf1, 0xb8));
     g.setColorAt(1, Qt::white);
-    p.fillRect(immagine.rect(), g);
+    p.fillRect(QRect(0, 0, 450, 450), g);
     return immagine;
 }
 
 // Bitmap 102: a blue strip with one line of credits. It is shown stretched to 417 x 33,
 // so the text is drawn a little narrow to come out right.
-QImage banner()
+QImage banner(qreal scala)
 {
-    QImage immagine(450, 30, QImage::Format_RGB888);
+    QImage immagine = Tela(450, 30, scala, QImage::Format_RGB888);
     QPainter p(&immagine);
+    p.scale(scala, scala);
+    const QRect riquadro(0, 0, 450, 30);
     QLinearGradient g(0, 0, 450, 0);
     g.setColorAt(0, QColor(0x10, 0x2a, 0x6b));
     g.setColorAt(1, QColor(0x5a, 0x9b, 0xe0));
-    p.fillRect(immagine.rect(), g);
+    p.fillRect(riquadro, g);
     QFont carattere(QStringLiteral("DejaVu Sans"));
     carattere.setPixelSize(13);
     carattere.setItalic(true);
     p.setFont(carattere);
     p.setPen(Qt::white);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.drawText(immagine.rect().adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft,
+    p.drawText(riquadro.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("Una Legge al Giorno \u2014 una massima per ogni giorno"));
     return immagine;
 }
@@ -78,11 +95,12 @@ void disegnaFaccina(QPainter &p)
     p.drawPath(bocca);
 }
 
-QImage icona()
+QImage icona(qreal scala)
 {
-    QImage immagine(32, 32, QImage::Format_ARGB32);
+    QImage immagine = Tela(32, 32, scala, QImage::Format_ARGB32);
     immagine.fill(Qt::transparent);
     QPainter p(&immagine);
+    p.scale(scala, scala);
     disegnaFaccina(p);
     p.end();
     // A 16-colour palette, like the icon it stands in for; transparency survives in it.
@@ -110,9 +128,16 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir cartella(QString::fromLocal8Bit(argv[1]));
-    bool riuscito = salva(sfondo(), cartella, QStringLiteral("sfondo.png"));
-    riuscito = salva(banner(), cartella, QStringLiteral("banner.png")) && riuscito;
-    riuscito = salva(icona(), cartella, QStringLiteral("icona.png")) && riuscito;
+    bool riuscito = true;
+    for (const Scala &scala : Scale) {
+        const auto nome = [&](const char *base) {
+            return QString::fromLatin1(base) + QString::fromLatin1(scala.suffisso) +
+                   QStringLiteral(".png");
+        };
+        riuscito = salva(sfondo(scala.fattore), cartella, nome("sfondo")) && riuscito;
+        riuscito = salva(banner(scala.fattore), cartella, nome("banner")) && riuscito;
+        riuscito = salva(icona(scala.fattore), cartella, nome("icona")) && riuscito;
+    }
     QFile svg(cartella.filePath(QStringLiteral("icona.svg")));
     if (!svg.open(QIODevice::WriteOnly) || svg.write(IconaSvg) < 0) {
         std::fprintf(stderr, "Impossibile scrivere %s\n", qPrintable(svg.fileName()));

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The launcher, run from a fake install tree whose "program" only reports where and how it was
-# started. Usage: tst_avvio.sh LAUNCHER AUTOSTART_TEMPLATE
+# started. Usage: tst_avvio.sh LAUNCHER AUTOSTART_TEMPLATE VOCEDESKTOP_CMAKE APPLICATION_ID
 set -uo pipefail
 
 sorgente_avvio=$1
 sorgente_modello=$2
-id=io.github.leggealgiorno.LeggeAlGiorno
+vocedesktop=$3
+id=$4
 
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
@@ -15,11 +16,20 @@ falliti=0
 prefisso="$T/pre fisso \$x\"y%z\\w"
 mkdir -p "$prefisso/bin" "$prefisso/share/leggealgiorno"
 cp "$sorgente_avvio" "$prefisso/bin/leggealgiorno-avvio"
-cp "$sorgente_modello" "$prefisso/share/leggealgiorno/$id.desktop"
+modello=$prefisso/share/leggealgiorno/$id.desktop
+# The login entry as the install writes it for this prefix.
+cat >"$T/voce.cmake" <<FINE
+include("$vocedesktop")
+set(LEGGE_ID_APP "$id")
+legge_voce_avvio("$sorgente_modello" "\${USCITA}" "\${AVVIO}")
+FINE
+cmake -DUSCITA="$modello" -DAVVIO="$prefisso/bin/leggealgiorno-avvio" -P "$T/voce.cmake" ||
+    { echo "FAIL: voce di avvio automatico non generata"; exit 1; }
 printf 'raccolta fornita\r\n' >"$prefisso/share/leggealgiorno/Massime.dat"
 cat >"$prefisso/bin/leggealgiorno" <<'FINE'
 #!/bin/sh
-printf 'cwd=%s\nqpa=%s\nargomenti=%s\n' "$(pwd)" "${QT_QPA_PLATFORM-nessuna}" "$#"
+printf 'cwd=%s\nqpa=%s\nargomenti=%s\navviso=%s\n' "$(pwd)" "${QT_QPA_PLATFORM-nessuna}" "$#" \
+    "${LEGGEALGIORNO_AVVISO-nessuno}"
 FINE
 chmod +x "$prefisso/bin/leggealgiorno" "$prefisso/bin/leggealgiorno-avvio"
 avvio=$prefisso/bin/leggealgiorno-avvio
@@ -55,33 +65,47 @@ cmp -s "$fornita" "$dati/Massime.dat" || fallisce "Massime.dat non copiato"
 [[ $(ls -A "$dati") == Massime.dat ]] || fallisce "file in più: $(ls -A "$dati")"
 [[ -z $errori ]] || fallisce "messaggi inattesi"
 
-# What the user already has stays as it is; only a missing or empty collection is replaced.
-for riga in "file_proprio:non vuoto:resta" "collegamento:collegamento:resta" "vuoto:vuoto:seminato"; do
+# What the user already has stays as it is; only a missing or empty collection is replaced. A
+# symbolic link stays a link: an empty file behind it is filled through it, a link to nothing
+# is reported to the user through the program.
+for riga in "file_proprio:non vuoto:resta" "collegamento_rotto:collegamento:avvisa" \
+    "vuoto:vuoto:seminato" "collegamento_a_un_vuoto:collegamento vuoto:seminato" \
+    "collegamento_a_una_raccolta:collegamento pieno:resta"; do
     IFS=: read -r nome tipo atteso <<<"$riga"
     caso=esistente_$nome
     casa_nuova 2
     dati="$casa/.local/share/leggealgiorno"
-    mkdir -p "$dati"
+    altrove="$casa/altrove/Massime.dat"
+    mkdir -p "$dati" "$casa/altrove"
     case $tipo in
     "non vuoto") printf '001\r\nMia\r\nLa mia legge/' >"$dati/Massime.dat" ;;
-    collegamento) ln -s "$casa/altrove/Massime.dat" "$dati/Massime.dat" ;;
+    collegamento) ln -s "$altrove" "$dati/Massime.dat" ;;
     vuoto) : >"$dati/Massime.dat" ;;
+    "collegamento vuoto") : >"$altrove" && ln -s "$altrove" "$dati/Massime.dat" ;;
+    "collegamento pieno") printf 'mia/' >"$altrove" && ln -s "$altrove" "$dati/Massime.dat" ;;
     esac
     printf 'SegnoCasuale\r\n' >"$dati/Option.dat"
     cp -P "$dati/Massime.dat" "$T/prima"
     esegui HOME="$casa" "$avvio"
     [[ $esito == 0 && $uscita == *"cwd=$dati"$'\n'* ]] || fallisce "non avviato ($esito)"
-    if [[ $atteso == resta ]]; then
-        if [[ $tipo == collegamento ]]; then
-            [[ $(readlink "$dati/Massime.dat") == "$casa/altrove/Massime.dat" ]] || fallisce "collegamento cambiato"
-        else
-            cmp -s "$T/prima" "$dati/Massime.dat" || fallisce "Massime.dat sovrascritto"
-        fi
-    else
-        cmp -s "$fornita" "$dati/Massime.dat" || fallisce "Massime.dat vuoto non sostituito"
+    if [[ $tipo == collegamento* ]]; then
+        [[ $(readlink "$dati/Massime.dat") == "$altrove" ]] || fallisce "collegamento cambiato"
     fi
+    case $atteso in
+    resta) cmp -s "$T/prima" "$dati/Massime.dat" || fallisce "Massime.dat sovrascritto" ;;
+    seminato) cmp -s "$fornita" "$dati/Massime.dat" || fallisce "Massime.dat vuoto non sostituito" ;;
+    avvisa)
+        [[ ! -e $altrove ]] || fallisce "creato il file dietro il collegamento"
+        [[ $errori == *"«$dati/Massime.dat»"*"«$altrove»"* ]] || fallisce "nessun avviso su stderr"
+        [[ $uscita == *"avviso=«$dati/Massime.dat»"*"«$altrove»"* ]] ||
+            fallisce "nessun avviso per chi parte dal menu"
+        ;;
+    esac
+    [[ $atteso == avvisa || $uscita == *"avviso=nessuno"* ]] || fallisce "avviso inatteso"
     [[ $(cat "$dati/Option.dat") == $'SegnoCasuale\r' ]] || fallisce "Option.dat cambiato"
     [[ $(ls -A "$dati" | wc -l) == 2 ]] || fallisce "file in più: $(ls -A "$dati")"
+    [[ $(ls -A "$casa/altrove" | wc -l) == "$([[ -e $altrove ]] && echo 1 || echo 0)" ]] ||
+        fallisce "file in più accanto alla raccolta: $(ls -A "$casa/altrove")"
     rm -f "$T/prima"
 done
 
@@ -124,6 +148,8 @@ errori=$(cat "$T/stderr")
 dati="$casa/.local/share/leggealgiorno"
 [[ $esito == 0 && $uscita == *"cwd=$dati"* ]] || fallisce "programma non avviato"
 [[ $errori == *"«$dati/Massime.dat»"* ]] || fallisce "nessun avviso sul file"
+[[ $uscita == *"avviso=impossibile "*"«$dati/Massime.dat»"* ]] ||
+    fallisce "nessun avviso per chi parte dal menu"
 [[ -z $(ls -A "$dati") ]] || fallisce "resti della copia: $(ls -A "$dati")"
 esegui HOME="$casa" LEGGEALGIORNO_MASSIME="$T/grande.dat" "$avvio"
 cmp -s "$T/grande.dat" "$dati/Massime.dat" || fallisce "copia non ritentata"
@@ -156,13 +182,10 @@ esegui HOME="$casa" "$T/altro bin/leggealgiorno-avvio"
 [[ $esito == 0 && $uscita == *cwd=* ]] || fallisce "programma non trovato attraverso il collegamento"
 cmp -s "$fornita" "$casa/.local/share/leggealgiorno/Massime.dat" || fallisce "raccolta non trovata"
 
-# XWayland only when both displays exist; nothing else touches the platform.
-for riga in "entrambi:w:d:xcb" "solo_wayland:w::nessuna" "solo_x11::d:nessuna" "nessuno:::nessuna"; do
-    IFS=: read -r nome wayland x11 atteso <<<"$riga"
-    caso=wayland_$nome
-    esegui HOME="$casa" WAYLAND_DISPLAY="$wayland" DISPLAY="$x11" "$avvio"
-    [[ $uscita == *"qpa=$atteso"$'\n'* ]] || fallisce "atteso QT_QPA_PLATFORM $atteso"
-done
+# The program chooses its platform itself.
+caso=piattaforma_non_toccata
+esegui HOME="$casa" WAYLAND_DISPLAY=w DISPLAY=d "$avvio"
+[[ $uscita == *"qpa=nessuna"$'\n'* ]] || fallisce "QT_QPA_PLATFORM impostata dal lanciatore"
 
 caso=avvio_automatico_si
 casa_nuova 8
@@ -180,6 +203,7 @@ grep -qxF "TryExec=$T/pre fisso \$x\"y%z\\\\w/bin/leggealgiorno-avvio" "$voce" |
     fallisce "riga TryExec: $(grep '^TryExec=' "$voce")"
 esiti_validazione=$(desktop-file-validate "$voce" 2>&1) || fallisce "voce non valida: $esiti_validazione"
 [[ $(ls -A "$(dirname "$voce")") == "$id.desktop" ]] || fallisce "file provvisori rimasti"
+cmp -s "$modello" "$voce" || fallisce "la voce non è quella installata"
 
 caso=avvio_automatico_no
 esegui HOME="$casa" XDG_CONFIG_HOME="$casa/config utente" "$avvio" --avvio-automatico=no
@@ -195,6 +219,25 @@ caso=avvio_automatico_cartella_impossibile
 : >"$casa/un file"
 esegui HOME="$casa" XDG_CONFIG_HOME="$casa/un file" "$avvio" --avvio-automatico si
 [[ $esito == 1 && $errori == *"«$casa/un file/autostart»: "?* ]] || fallisce "atteso un errore con percorso e motivo"
+
+# A login entry kept elsewhere through a symbolic link (a dotfiles repository) stays a link.
+caso=avvio_automatico_collegamento
+casa_nuova 9
+mkdir -p "$casa/dotfiles" "$casa/.config/autostart"
+ln -s "$casa/dotfiles/voce.desktop" "$casa/.config/autostart/$id.desktop"
+printf '[Desktop Entry]\nvecchia\n' >"$casa/dotfiles/voce.desktop"
+esegui HOME="$casa" "$avvio" --avvio-automatico si
+[[ $esito == 0 && -L "$casa/.config/autostart/$id.desktop" ]] || fallisce "collegamento sostituito"
+cmp -s "$modello" "$casa/dotfiles/voce.desktop" || fallisce "voce non scritta attraverso il collegamento"
+[[ $(ls -A "$casa/dotfiles") == voce.desktop ]] || fallisce "file provvisori rimasti"
+
+caso=avvio_automatico_collegamento_rotto
+rm "$casa/dotfiles/voce.desktop"
+esegui HOME="$casa" "$avvio" --avvio-automatico si
+[[ $esito == 1 && $errori == *"«$casa/.config/autostart/$id.desktop»"*"non esiste"* ]] ||
+    fallisce "atteso un errore sul collegamento"
+[[ -L "$casa/.config/autostart/$id.desktop" && ! -e "$casa/dotfiles/voce.desktop" ]] ||
+    fallisce "collegamento toccato"
 
 for riga in "valore_sbagliato:--avvio-automatico:forse" "valore_mancante:--avvio-automatico:" \
     "opzione_sconosciuta:--finestra:" "argomento_in_piu:Massime.dat:"; do

@@ -4,6 +4,7 @@
 #include "file/errorefile.h"
 #include "laws/massime.h"
 #include "ui/form1.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 #include "utilita.h"
 
@@ -18,6 +19,10 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -94,12 +99,23 @@ private slots:
     void clic_data();
     void clic();
     void clicNonSalvabile();
+    void dueFinestre();
+    void menuSegueIlFile_data();
+    void menuSegueIlFile();
     void mostraLegge_data();
     void mostraLegge();
     void titoloLetterale();
     void leggeNonTrovata();
+    void immaginiAlleScale_data();
+    void immaginiAlleScale();
     void fileLeggiIlleggibile();
     void altezzaSegueIlTesto();
+    void altezzaLimitataDalloSchermo_data();
+    void altezzaLimitataDalloSchermo();
+    void parolaPiuLungaDellaRiga_data();
+    void parolaPiuLungaDellaRiga();
+    void testoScuroConOgniTema_data();
+    void testoScuroConOgniTema();
     void avvioCompleto();
     void cartellaNonUtf8();
     void chiusuraTerminaIlCiclo();
@@ -137,7 +153,8 @@ void TestForm1::finestraAllaCreazione()
     QVERIFY(f.windowFlags() & Qt::Tool);
     QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(f.windowIcon().availableSizes().value(0), QSize(32, 32));
-    QCOMPARE(label1(f)->geometry(), QRect(8, 0, 401, 69));
+    QCOMPARE(f.findChild<QScrollArea *>("Scorrimento")->geometry(), QRect(8, 0, 401, 69));
+    QCOMPARE(label1(f)->size(), QSize(401, 69));
     QCOMPARE(image1(f)->geometry(), QRect(0, 216, 417, 33));
     QVERIFY(label1(f)->text().isEmpty());
     QVERIFY(!label1(f)->autoFillBackground());
@@ -201,9 +218,19 @@ void TestForm1::clic_data()
     const QByteArray altro("qualcos'altro\r\n");
     QTest::newRow("giorno -> casuale") << giorno << ModoGiorno << 2 << casuale << ModoCasuale;
     QTest::newRow("casuale -> giorno") << casuale << ModoCasuale << 1 << giorno << ModoGiorno;
-    QTest::newRow("voce già spuntata: giorno") << altro << ModoGiorno << 1 << altro << ModoGiorno;
-    QTest::newRow("voce già spuntata: casuale")
-        << altro << ModoCasuale << 2 << altro << ModoCasuale;
+    // The extra line would be gone had the file been written again.
+    QTest::newRow("voce già spuntata: giorno") << giorno + "resto\r\n"
+                                               << ModoGiorno << 1 << giorno + "resto\r\n"
+                                               << ModoGiorno;
+    QTest::newRow("voce già spuntata: casuale") << casuale + "resto\r\n"
+                                                << ModoCasuale << 2 << casuale + "resto\r\n"
+                                                << ModoCasuale;
+    // The item was checked, but the file names no mode: the choice must still be stored.
+    QTest::newRow("voce spuntata, file senza modo")
+        << altro << ModoGiorno << 1 << giorno << ModoGiorno;
+    // Another copy of the program stored the other mode after this window started.
+    QTest::newRow("cambiato da un'altra finestra")
+        << casuale << ModoGiorno << 1 << giorno << ModoGiorno;
     QTest::newRow("senza Option.dat") << QByteArray() << ModoGiorno << 2 << casuale << ModoCasuale;
 }
 
@@ -251,6 +278,64 @@ void TestForm1::clicNonSalvabile()
     QCOMPARE(f.avvisi.size(), 1);
     QVERIFY2(f.avvisi[0].contains(QDir(m_dir->path()).filePath("Option.dat")),
              qPrintable(f.avvisi[0]));
+}
+
+QMenu *menuOpzioni(const Form1 &f)
+{
+    return f.menuBar()->actions().value(0)->menu();
+}
+
+// Two copies started from the same folder (autostart, then the menu): what one stores, the
+// other's menu shows the next time it opens, and a click there stores again.
+void TestForm1::dueFinestre()
+{
+    const QString percorso = m_dir->filePath("Option.dat");
+    QVERIFY(scrivi(percorso, segno(SegnoGiorno)));
+    Form1DiProva prima(CartellaDiLavoro());
+    Form1DiProva seconda(CartellaDiLavoro());
+
+    prima.voceModo(2)->trigger();
+    emit menuOpzioni(seconda)->aboutToShow();
+    QVERIFY(seconda.voceModo(2)->isChecked());
+    QVERIFY(!seconda.voceModo(1)->isChecked());
+
+    seconda.voceModo(1)->trigger();
+    QCOMPARE(contenuto(percorso), segno(SegnoGiorno));
+    emit menuOpzioni(prima)->aboutToShow();
+    QVERIFY(prima.voceModo(1)->isChecked());
+    QVERIFY(!prima.voceModo(2)->isChecked());
+    QVERIFY(prima.avvisi.isEmpty() && seconda.avvisi.isEmpty());
+}
+
+void TestForm1::menuSegueIlFile_data()
+{
+    QTest::addColumn<QByteArray>("opzioni"); // null: no Option.dat
+    QTest::addColumn<Modo>("modo");
+    QTest::addColumn<Modo>("mostrato");
+
+    QTest::newRow("casuale nel file") << segno(SegnoCasuale) << ModoGiorno << ModoCasuale;
+    QTest::newRow("giorno nel file") << segno(SegnoGiorno) << ModoCasuale << ModoGiorno;
+    QTest::newRow("file senza modo") << QByteArray("xyz\r\n") << ModoCasuale << ModoCasuale;
+    QTest::newRow("file vuoto") << QByteArray("") << ModoCasuale << ModoCasuale;
+    QTest::newRow("senza file") << QByteArray() << ModoCasuale << ModoCasuale;
+}
+
+void TestForm1::menuSegueIlFile()
+{
+    QFETCH(QByteArray, opzioni);
+    QFETCH(Modo, modo);
+    QFETCH(Modo, mostrato);
+
+    if (!opzioni.isNull())
+        QVERIFY(scrivi(m_dir->filePath("Option.dat"), opzioni));
+    Form1 f(CartellaDiLavoro());
+    f.ImpostaModo(modo);
+    emit menuOpzioni(f)->aboutToShow();
+    QCOMPARE(f.modo(), mostrato);
+    QCOMPARE(f.voceModo(1)->isChecked(), mostrato == ModoGiorno);
+    QCOMPARE(f.voceModo(2)->isChecked(), mostrato == ModoCasuale);
+    QCOMPARE(contenuto(m_dir->filePath("Option.dat")),
+             opzioni.isNull() ? QByteArray("<manca>") : opzioni);
 }
 
 void TestForm1::mostraLegge_data()
@@ -315,12 +400,47 @@ void TestForm1::leggeNonTrovata()
     QVERIFY(f.sfondo().isNull());
     f.MostraLegge(2);
     QVERIFY(!f.sfondo().isNull());
-    QCOMPARE(f.sfondo().size(), QSize(450, 450));
-    QCOMPARE(image1(f)->pixmap().size(), QSize(450, 30));
+    QCOMPARE(f.sfondo().deviceIndependentSize(), QSizeF(450, 450));
+    QCOMPARE(image1(f)->pixmap().deviceIndependentSize(), QSizeF(450, 30));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
     QVERIFY(label1(f)->text().isEmpty());
     QCOMPARE(f.size(), prima);
     QCOMPARE(image1(f)->pos(), banner);
+}
+
+void TestForm1::immaginiAlleScale_data()
+{
+    QTest::addColumn<qreal>("rapporto");
+    QTest::addColumn<qreal>("scala"); // of the copy chosen
+
+    QTest::newRow("100 %") << 1.0 << 1.0;
+    QTest::newRow("125 %: la copia più nitida") << 1.25 << 1.5;
+    QTest::newRow("150 %") << 1.5 << 1.5;
+    QTest::newRow("175 %") << 1.75 << 2.0;
+    QTest::newRow("200 %") << 2.0 << 2.0;
+    QTest::newRow("300 %: la più grande") << 3.0 << 2.0;
+}
+
+// Every copy takes the same room in the layout, only with more pixels in it.
+void TestForm1::immaginiAlleScale()
+{
+    QFETCH(qreal, rapporto);
+    QFETCH(qreal, scala);
+
+    const struct {
+        const char *nome;
+        QSize dimensione;
+    } immagini[] = {{"sfondo", {450, 450}}, {"banner", {450, 30}}, {"icona", {32, 32}}};
+    for (const auto &immagine : immagini) {
+        const QPixmap p = ImmagineAllaScala(QString::fromLatin1(immagine.nome), rapporto);
+        QVERIFY2(!p.isNull(), immagine.nome);
+        QCOMPARE(p.devicePixelRatio(), scala);
+        QCOMPARE(p.size(), immagine.dimensione * scala);
+        QCOMPARE(p.deviceIndependentSize(), QSizeF(immagine.dimensione));
+    }
+    const QList<QSize> icone = IconaDelProgramma().availableSizes();
+    for (const QSize lato : {QSize(32, 32), QSize(48, 48), QSize(64, 64)})
+        QVERIFY(icone.contains(lato));
 }
 
 void TestForm1::fileLeggiIlleggibile()
@@ -344,6 +464,124 @@ void TestForm1::altezzaSegueIlTesto()
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
+}
+
+void TestForm1::altezzaLimitataDalloSchermo_data()
+{
+    QTest::addColumn<QByteArray>("corpo");
+
+    QTest::newRow("molte righe") << QByteArray("riga di testo\r\n").repeated(200);
+    QTest::newRow("un paragrafo lunghissimo") << QByteArray("parola ").repeated(3000);
+}
+
+// A law taller than the screen: the window stops at the screen's height and the text scrolls.
+void TestForm1::altezzaLimitataDalloSchermo()
+{
+    QFETCH(QByteArray, corpo);
+
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Lunghissima\r\n" + corpo + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    f.Centra();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QRect schermo = f.screen()->availableGeometry();
+    QVERIFY2(f.height() <= schermo.height(), qPrintable(QString::number(f.height())));
+    QVERIFY(f.height() > schermo.height() / 2);
+    QVERIFY(schermo.contains(f.frameGeometry()));
+    QCOMPARE(f.width(), 416);
+
+    auto *scorrimento = f.findChild<QScrollArea *>("Scorrimento");
+    QVERIFY(scorrimento);
+    QLabel *label = label1(f);
+    QVERIFY(scorrimento->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(scorrimento->verticalScrollBar()->maximum(),
+             label->height() - scorrimento->viewport()->height());
+    // The scroll bar takes its room from the text, not from beyond the window's edge.
+    QCOMPARE(label->width(), scorrimento->viewport()->width());
+    QVERIFY(scorrimento->geometry().right() < 416);
+    QCOMPARE(label->height(), label->heightForWidth(label->width()));
+    QCOMPARE(f.height(), scorrimento->height() + 77);
+    QCOMPARE(image1(f)->y(), scorrimento->height() + 3);
+    QVERIFY(image1(f)->geometry().bottom() < f.centralWidget()->height());
+}
+
+void TestForm1::parolaPiuLungaDellaRiga_data()
+{
+    QTest::addColumn<QByteArray>("corpo");
+    QTest::addColumn<bool>("parolaLunga");
+
+    // '/' would end the law.
+    QTest::newRow("indirizzo") << "www.esempio.it?pagina=" + QByteArray(150, 'x') << true;
+    QTest::newRow("numero") << QByteArray(200, '7') << true;
+    QTest::newRow("parole normali")
+        << QByteArray("Chi va piano va sano e va lontano. ").repeated(8) << false;
+}
+
+void TestForm1::parolaPiuLungaDellaRiga()
+{
+    QFETCH(QByteArray, corpo);
+    QFETCH(bool, parolaLunga);
+
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\n" + corpo + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    QLabel *label = label1(f);
+    const QFontMetrics fm(label->font());
+    const QString testo = label->text();
+    if (parolaLunga) {
+        // Every character must find room: after the empty first line, the word takes as
+        // many lines as it needs.
+        const int righe = 1 + (fm.horizontalAdvance(testo.mid(1)) + 400) / 401;
+        QVERIFY2(label->height() >= righe * fm.height(),
+                 qPrintable(QStringLiteral("%1 < %2 righe").arg(label->height()).arg(righe)));
+    } else {
+        // Text of ordinary words wraps where it always did.
+        QCOMPARE(label->height(),
+                 fm.boundingRect(QRect(0, 0, 401, 10000), Qt::TextWordWrap, testo).height());
+    }
+}
+
+void TestForm1::testoScuroConOgniTema_data()
+{
+    QTest::addColumn<bool>("scuro");
+    QTest::newRow("tema chiaro") << false;
+    QTest::newRow("tema scuro") << true;
+}
+
+// The background picture is pale on every desktop, so the text on it must stay dark.
+void TestForm1::testoScuroConOgniTema()
+{
+    QFETCH(bool, scuro);
+
+    const QPalette prima = QApplication::palette();
+    const auto ripristina = qScopeGuard([&] { QApplication::setPalette(prima); });
+    if (scuro) {
+        QPalette tema;
+        for (auto ruolo : {QPalette::Window, QPalette::Base, QPalette::Button})
+            tema.setColor(ruolo, QColor(0x20, 0x20, 0x20));
+        for (auto ruolo : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            tema.setColor(ruolo, QColor(0xf0, 0xf0, 0xf0));
+        QApplication::setPalette(tema);
+    }
+    // Tall enough for the window to reach past the bottom of the background picture.
+    QVERIFY(scriviMassime(
+        m_dir->path(), "/001 Prova\r\n" + QByteArray("MMMMMMMMMMMMMMMM\r\n").repeated(44) + "/"));
+    Form1 f(CartellaDiLavoro());
+    f.MostraLegge(1);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.centralWidget()->height() > 460);
+    const QImage area = f.centralWidget()->grab().toImage();
+
+    int piuScuro = 255;
+    for (int y = 0; y < label1(f)->height(); y += 1)
+        for (int x = 8; x < 409; ++x)
+            piuScuro = std::min(piuScuro, qGray(area.pixel(x, y)));
+    QVERIFY2(piuScuro < 80, qPrintable(QString::number(piuScuro)));
+    // Next to the text, above and below the picture's lower edge.
+    QVERIFY(qGray(area.pixel(412, 100)) > 200);
+    QVERIFY(qGray(area.pixel(412, 455)) > 200);
 }
 
 void TestForm1::avvioCompleto()

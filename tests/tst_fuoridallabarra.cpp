@@ -2,6 +2,8 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -112,6 +114,21 @@ private slots:
         const QStringList stato = server.stato(xcb_window_t(f.winId()));
         for (const QString &s : atteso)
             QVERIFY2(stato.contains(s), qPrintable(stato.join(u' ')));
+    }
+
+    // With no window manager to hand it over, the keyboard focus stays where it was unless
+    // the window asks for it, like under window managers that map new windows unfocused.
+    void attivataQuandoMostrata()
+    {
+        const QRect schermo = QGuiApplication::primaryScreen()->geometry();
+        // Away from the window, so that the focus cannot follow the pointer into it.
+        QCursor::setPos(schermo.bottomRight());
+        Form1 f(CartellaDiLavoro());
+        f.RendiInPrimoPiano();
+        f.move(schermo.topLeft());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(QTest::qWaitForWindowActive(&f));
     }
 };
 

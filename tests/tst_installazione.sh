@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the built tree under an unusual prefix into a staging directory, then uses what was
 # installed as a user would: the tool on the bundled collection, and the program through the
-# launcher in a fresh home. Usage: tst_installazione.sh BUILD_DIR
+# launcher in a fresh home. Usage: tst_installazione.sh BUILD_DIR APPLICATION_ID
 set -uo pipefail
 
 build=$1
-id=io.github.leggealgiorno.LeggeAlGiorno
+id=$2
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 falliti=0
@@ -23,7 +23,10 @@ DESTDIR=$T/destdir cmake --install "$build" --prefix "$prefisso" >"$T/installa.l
 for file in bin/leggealgiorno bin/massime bin/leggealgiorno-avvio \
     share/leggealgiorno/Massime.dat share/leggealgiorno/$id.desktop \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
+    share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/48x48/apps/$id.png \
+    share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
+    share/doc/leggealgiorno/copyright share/doc/leggealgiorno/changelog.Debian.gz \
+    share/lintian/overrides/leggealgiorno \
     share/man/man1/leggealgiorno.1.gz share/man/man1/leggealgiorno-avvio.1.gz \
     share/man/man1/massime.1.gz; do
     [[ -f $radice/$file ]] || fallisce "manca $file"
@@ -33,8 +36,14 @@ for programma in leggealgiorno massime leggealgiorno-avvio; do
 done
 fuori=$(find "$T/destdir" -type f ! -path "$radice/*")
 [[ -z $fuori ]] || fallisce "file fuori dal prefisso: $fuori"
-[[ $(file -b "$radice/share/icons/hicolor/32x32/apps/$id.png") == "PNG image data, 32 x 32,"* ]] ||
-    fallisce "l'icona non è un PNG 32x32"
+for lato in 32 48 64; do
+    [[ $(file -b "$radice/share/icons/hicolor/${lato}x$lato/apps/$id.png") == "PNG image data, $lato x $lato,"* ]] ||
+        fallisce "l'icona ${lato}x$lato non è un PNG di quella misura"
+done
+# The login entry names the launcher where it was installed, not where it was built.
+exec_atteso='Exec="/opt/una legge/bin/leggealgiorno-avvio"'
+grep -qxF "$exec_atteso" "$radice/share/leggealgiorno/$id.desktop" ||
+    fallisce "voce di avvio automatico: $(grep '^Exec=' "$radice/share/leggealgiorno/$id.desktop")"
 
 caso=massime_verifica
 "$radice/bin/massime" verifica "$radice/share/leggealgiorno/Massime.dat" >"$T/verifica.log" 2>&1 ||

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the built tree and checks what it holds and declares.
-# Usage: tst_pacchetto.sh BUILD_DIR
+# Builds the Debian package from the built tree and checks what it holds and declares, and
+# what lintian, where installed, finds in it. Usage: tst_pacchetto.sh BUILD_DIR APPLICATION_ID VERSION
 set -uo pipefail
 
 build=$1
-id=io.github.leggealgiorno.LeggeAlGiorno
+id=$2
+versione=$3
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 falliti=0
@@ -32,6 +33,11 @@ declare -A modi=(
     [./usr/share/applications/$id.desktop]=-rw-r--r--
     [./usr/share/metainfo/$id.metainfo.xml]=-rw-r--r--
     [./usr/share/icons/hicolor/32x32/apps/$id.png]=-rw-r--r--
+    [./usr/share/icons/hicolor/48x48/apps/$id.png]=-rw-r--r--
+    [./usr/share/icons/hicolor/64x64/apps/$id.png]=-rw-r--r--
+    [./usr/share/doc/leggealgiorno/copyright]=-rw-r--r--
+    [./usr/share/doc/leggealgiorno/changelog.Debian.gz]=-rw-r--r--
+    [./usr/share/lintian/overrides/leggealgiorno]=-rw-r--r--
     [./usr/share/icons/hicolor/scalable/apps/$id.svg]=-rw-r--r--
     [./usr/share/man/man1/leggealgiorno.1.gz]=-rw-r--r--
     [./usr/share/man/man1/leggealgiorno-avvio.1.gz]=-rw-r--r--
@@ -48,7 +54,12 @@ attesi=$(printf '%s\n' "${!modi[@]}" | sort)
 
 campo() { dpkg-deb -f "$deb" "$1"; }
 [[ $(campo Package) == leggealgiorno ]] || fallisce "nome: $(campo Package)"
-[[ $(campo Version) == 1.0.0 ]] || fallisce "versione: $(campo Version)"
+[[ $(campo Version) == "$versione"-* ]] || fallisce "versione: $(campo Version)"
+estrai() { dpkg-deb --fsys-tarfile "$deb" | tar -xO "$1"; }
+[[ $(estrai ./usr/share/doc/leggealgiorno/changelog.Debian.gz | gzip -dc | head -n 1) == \
+    "leggealgiorno ($(campo Version)) "* ]] || fallisce "il changelog non parla di questa versione"
+[[ $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=') == 'Exec="/usr/bin/leggealgiorno-avvio"' ]] ||
+    fallisce "voce di avvio automatico: $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=')"
 [[ $(campo Architecture) == "$(dpkg --print-architecture)" ]] || fallisce "architettura: $(campo Architecture)"
 [[ $(campo Maintainer) == *@* ]] || fallisce "manutentore: $(campo Maintainer)"
 dipendenze=$(campo Depends | tr ',' '\n' | awk '{ print $1 }')
@@ -56,6 +67,15 @@ for libreria in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6; do
     grep -qxF "$libreria" <<<"$dipendenze" || fallisce "dipendenza mancante: $libreria in '$(campo Depends)'"
 done
 [[ $(campo Description) == *"massima"* ]] || fallisce "descrizione: $(campo Description)"
+
+# Every error and warning counts; lintian's informational tags do not.
+if command -v lintian >/dev/null; then
+    if ! lintian --fail-on error,warning "$deb" >"$T/lintian.log" 2>&1; then
+        fallisce "lintian: $(cat "$T/lintian.log")"
+    fi
+else
+    echo "lintian non installato: controllo saltato"
+fi
 
 if ((falliti)); then
     echo "$falliti controlli falliti"

@@ -1,10 +1,13 @@
 #include "ui/form1.h"
 
 #include "app/messaggi.h"
+#include "app/opzioni.h"
 #include "laws/cp1252.h"
 #include "file/errorefile.h"
 #include "laws/massime.h"
+#include "ui/etichetta.h"
 #include "ui/fuoridallabarra.h"
+#include "ui/immagini.h"
 #include "ui/messaggi.h"
 
 #include <QAction>
@@ -18,18 +21,21 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QStyle>
 
+#include <algorithm>
 #include <utility>
 
 namespace legge {
 
 namespace {
 
-const QString Bitmap101 = QStringLiteral(":/sfondo.png");
-const QString Bitmap102 = QStringLiteral(":/banner.png");
-const QString Icona = QStringLiteral(":/icona.png");
+const QString Bitmap101 = QStringLiteral("sfondo");
+const QString Bitmap102 = QStringLiteral("banner");
 
 // Layout at creation, in twips.
 constexpr int Label1Sinistra = 120;
@@ -42,6 +48,11 @@ constexpr int Image1Altezza = 495;
 // around it. The banner sits 50 twips under the label.
 constexpr int MargineVerticale = 1150;
 constexpr int DistanzaBanner = 50;
+
+// The background picture is always pale, whatever the desktop's theme: the text on it keeps
+// the colour it has on a light desktop, and so does the window where the picture ends.
+const QColor TestoScuro(Qt::black);
+const QColor FondoChiaro(0xf0, 0xf0, 0xf0);
 
 QString Testo(const std::string &cp1252)
 {
@@ -68,6 +79,7 @@ protected:
         if (m_finestra->m_sfondo.isNull())
             return;
         QPainter p(this);
+        p.fillRect(rect(), FondoChiaro);
         p.drawPixmap(0, 0, m_finestra->m_sfondo);
     }
 
@@ -81,7 +93,7 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Una Legge al Giorno"));
-    setWindowIcon(QIcon(Icona));
+    setWindowIcon(IconaDelProgramma());
 
     auto *opzioni = menuBar()->addMenu(QStringLiteral("Opzioni"));
     opzioni->setObjectName(QStringLiteral("Opzioni"));
@@ -101,16 +113,29 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
         opzioni->addAction(QString::fromLatin1(nota))->setEnabled(false);
     }
     mostraModo();
+    // Another copy of the program may have changed the stored mode since this one started.
+    connect(opzioni, &QMenu::aboutToShow, this,
+            [this] { ImpostaModo(ModoDelMenu(m_cartella, m_modo)); });
 
     m_area = new Area(this);
     setCentralWidget(m_area);
 
-    m_label1 = new QLabel(m_area);
+    // A law taller than the screen scrolls here, while the window stays on the screen.
+    m_scorrimento = new QScrollArea(m_area);
+    m_scorrimento->setObjectName(QStringLiteral("Scorrimento"));
+    m_scorrimento->setFrameShape(QFrame::NoFrame);
+    m_scorrimento->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scorrimento->viewport()->setAutoFillBackground(false);
+    m_scorrimento->setGeometry(Pixel(Label1Sinistra), 0, Pixel(Label1Larghezza),
+                               Pixel(Label1Altezza));
+    m_label1 = new Etichetta;
     m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setTextFormat(Qt::PlainText);
-    m_label1->setWordWrap(true);
-    m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_label1->setGeometry(Pixel(Label1Sinistra), 0, Pixel(Label1Larghezza), Pixel(Label1Altezza));
+    m_label1->resize(m_scorrimento->size());
+    m_scorrimento->setWidget(m_label1);
+    m_label1->setAutoFillBackground(false);
+    QPalette colori = m_label1->palette();
+    colori.setColor(QPalette::WindowText, TestoScuro);
+    m_label1->setPalette(colori);
 
     m_image1 = new QLabel(m_area);
     m_image1->setObjectName(QStringLiteral("Image1"));
@@ -148,8 +173,8 @@ void Form1::mostraModo()
 void Form1::MostraLegge(int numeroGiorno)
 {
     m_numeroGiorno = numeroGiorno;
-    m_sfondo = QPixmap(Bitmap101);
-    m_image1->setPixmap(QPixmap(Bitmap102));
+    m_sfondo = ImmagineAllaScala(Bitmap101, devicePixelRatio());
+    m_image1->setPixmap(ImmagineAllaScala(Bitmap102, devicePixelRatio()));
     m_area->update();
 
     const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
@@ -161,31 +186,59 @@ void Form1::MostraLegge(int numeroGiorno)
         setWindowTitle(QStringLiteral("  ") + TitoloLetterale(m_titolo));
     m_testo = Testo(legge.corpo);
     m_label1->setText(m_testo);
-    m_label1->resize(m_label1->width(), m_label1->heightForWidth(m_label1->width()));
 
     setAccessibleName(m_titolo);
     setAccessibleDescription(m_testo);
     m_label1->setAccessibleName(m_titolo);
     m_label1->setAccessibleDescription(m_testo);
 
-    const int altezzaLabel = m_label1->height();
-    setFixedHeight(altezzaLabel + Pixel(MargineVerticale));
+    adattaAltezza();
+}
+
+void Form1::adattaAltezza()
+{
+    // The window's height follows the text, up to what the screen can show whole.
+    int larghezza = Pixel(Label1Larghezza);
+    int altezzaLabel = m_label1->heightForWidth(larghezza);
+    int visibile = altezzaLabel;
+    int barra = 0;
+    const int massima = altezzaMassima() - Pixel(MargineVerticale);
+    if (altezzaLabel > massima) {
+        barra = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                     m_scorrimento->verticalScrollBar());
+        larghezza = LarghezzaArea - Pixel(Label1Sinistra) - barra;
+        altezzaLabel = m_label1->heightForWidth(larghezza);
+        visibile = std::max(massima, 0);
+    }
+    m_label1->resize(larghezza, altezzaLabel);
+    m_scorrimento->resize(larghezza + barra, visibile);
+
+    setFixedHeight(visibile + Pixel(MargineVerticale));
     layout()->activate();
-    m_image1->move(m_image1->x(), altezzaLabel + Pixel(DistanzaBanner));
+    m_image1->move(m_image1->x(), visibile + Pixel(DistanzaBanner));
+}
+
+int Form1::altezzaMassima() const
+{
+    const QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!schermo)
+        return QWIDGETSIZE_MAX;
+    int cornice = frameGeometry().height() - height();
+    // Until the window manager has framed the window its title bar is unknown: a generous
+    // guess, corrected once the frame is there.
+    if (cornice <= 0)
+        cornice = 2 * fontMetrics().height() + 8;
+    return schermo->availableGeometry().height() - cornice;
 }
 
 void Form1::Casuale_Click(int indice)
 {
-    const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
-    if (scelto != m_modo) {
-        // A failed write leaves the stored mode as it was, so the marks must too: the
-        // user can try again once the cause is fixed.
-        try {
-            ScriviModo(m_cartella / NomeFileOpzioni, scelto);
-            m_modo = scelto;
-        } catch (const std::exception &errore) {
-            avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
-        }
+    // A failed write leaves the stored mode as it was, so the marks must too: the user can
+    // try again once the cause is fixed.
+    try {
+        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+    } catch (const std::exception &errore) {
+        avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
     }
     // Qt has already toggled the item that was clicked.
     mostraModo();
@@ -219,8 +272,24 @@ void Form1::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     // Qt::Tool alone leaves the window in some task bars. Qt sends this before it maps the
     // window, while the window's state is still the program's to set.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         TieniFuoriDallaBarra(windowHandle());
+        // Some window managers map a new window without the focus, and then Esc and Ctrl+C
+        // reach another program until the user clicks here.
+        activateWindow();
+    }
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager's frame turned out taller than guessed.
+    const QScreen *schermo = screen();
+    if (!m_testo.isEmpty() && schermo &&
+        frameGeometry().height() > schermo->availableGeometry().height()) {
+        adattaAltezza();
+        Centra();
+    }
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -13,6 +13,7 @@
 
 class QAction;
 class QLabel;
+class QScrollArea;
 
 namespace legge {
 
@@ -59,6 +60,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     // Tells the user that the mode could not be stored; a seam for the tests.
     virtual void avvisa(const QString &testo);
 
@@ -66,6 +68,9 @@ private:
     class Area;
 
     void mostraModo();
+    void adattaAltezza();
+    // The tallest the window may be, title bar aside, with all of it on the screen.
+    int altezzaMassima() const;
     void copia();
 
     std::filesystem::path m_cartella;
@@ -74,6 +79,7 @@ private:
     std::array<QAction *, 2> m_casuale{};
     QPixmap m_sfondo;
     Area *m_area = nullptr;
+    QScrollArea *m_scorrimento = nullptr;
     QLabel *m_label1 = nullptr;
     QLabel *m_image1 = nullptr;
     QString m_titolo; // as shown, for the clipboard

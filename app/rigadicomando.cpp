@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/rigadicomando.h"
+
+#include <algorithm>
+#include <array>
+
+namespace legge {
+
+namespace {
+
+// Qt's standard options, by the name that follows the dash or dashes, split by whether the
+// next argument is their value.
+constexpr std::array<std::string_view, 13> ConValore{
+    "style",   "stylesheet",      "platform",    "platformpluginpath", "platformtheme",
+    "plugin",  "qwindowgeometry", "qwindowicon", "qwindowtitle",       "session",
+    "display", "geometry",        "name"};
+constexpr std::array<std::string_view, 5> SenzaValore{"reverse", "widgetcount", "sync", "nograb",
+                                                      "dograb"};
+// Written as -nome=valore only.
+constexpr std::array<std::string_view, 5> ConUguale{"style", "stylesheet", "qmljsdebugger",
+                                                    "dialogs", "fontengine"};
+
+template <std::size_t N>
+bool Tra(const std::array<std::string_view, N> &nomi, std::string_view nome)
+{
+    return std::find(nomi.begin(), nomi.end(), nome) != nomi.end();
+}
+
+// An argument may come from anywhere: shown on a terminal, its control characters would be
+// obeyed, not shown.
+std::string Mostrabile(std::string_view testo)
+{
+    std::string uscita;
+    for (std::size_t i = 0; i < testo.size(); ++i) {
+        const auto c = static_cast<unsigned char>(testo[i]);
+        const bool c1 = c == 0xC2 && i + 1 < testo.size() &&
+                        static_cast<unsigned char>(testo[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(testo[i + 1]) <= 0x9F;
+        if (c1) {
+            uscita += '?';
+            ++i;
+        } else {
+            uscita += (c < 0x20 || c == 0x7F) ? '?' : char(c);
+        }
+    }
+    return uscita;
+}
+
+} // namespace
+
+RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argomento = argv[i];
+        if (argomento == "--help")
+            return {Richiesta::Aiuto, {}};
+        if (argomento == "--version")
+            return {Richiesta::Versione, {}};
+        // Qt takes its options with one dash or two.
+        std::string_view nome = argomento;
+        if (nome.starts_with("--"))
+            nome.remove_prefix(2);
+        else if (nome.starts_with('-'))
+            nome.remove_prefix(1);
+        else
+            return {Richiesta::Sbagliata, std::string(argomento)};
+        if (const auto uguale = nome.find('='); uguale != std::string_view::npos) {
+            if (!Tra(ConUguale, nome.substr(0, uguale)))
+                return {Richiesta::Sbagliata, std::string(argomento)};
+        } else if (Tra(ConValore, nome)) {
+            ++i; // its value, whatever it looks like
+            if (i == argc)
+                return {Richiesta::Sbagliata, std::string(argomento)};
+        } else if (!Tra(SenzaValore, nome)) {
+            return {Richiesta::Sbagliata, std::string(argomento)};
+        }
+    }
+    return {};
+}
+
+std::string TestoAiuto(std::string_view programma)
+{
+    std::string testo = "Uso: ";
+    testo += Mostrabile(programma);
+    testo += R"( [--help | --version]
+
+Mostra una legge, cioè una breve massima con il suo titolo, in una piccola
+finestra che resta sopra tutte le altre: la legge del giorno oppure una a caso,
+come scelto nel menu «Opzioni». Legge e scrive Option.dat e Massime.dat nella
+cartella corrente; dal menu delle applicazioni lo avvia leggealgiorno-avvio,
+che usa la cartella dei dati dell'utente.
+
+  --help      mostra questo aiuto ed esce
+  --version   mostra la versione ed esce
+
+Accetta anche le opzioni comuni dei programmi Qt, come -platform e -style.
+)";
+    return testo;
+}
+
+std::string TestoVersione(std::string_view versione)
+{
+    std::string testo = "Una Legge al Giorno ";
+    testo += versione;
+    testo += "\nLicenza GPL versione 3 o successiva: <https://www.gnu.org/licenses/gpl.html>.\n"
+             "È software libero: puoi modificarlo e ridistribuirlo. Non c'è alcuna garanzia.\n";
+    return testo;
+}
+
+std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": argomento non riconosciuto «";
+    testo += Mostrabile(argomento);
+    testo += "» (vedi ";
+    testo += Mostrabile(programma);
+    testo += " --help)\n";
+    return testo;
+}
+
+std::string TestoSenzaSchermo(std::string_view programma)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": nessuno schermo grafico disponibile, la finestra non può essere mostrata "
+             "(avvialo da una sessione grafica, o controlla DISPLAY e WAYLAND_DISPLAY)\n";
+    return testo;
+}
+
+bool PreferisciXWayland(std::string_view piattaforma, std::string_view wayland,
+                        std::string_view display)
+{
+    return piattaforma.empty() && !wayland.empty() && !display.empty();
+}
+
+} // namespace legge

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/rigadicomando.h"
+#include "utilita.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace legge;
+
+// The program's own command line, as a user types it in a terminal: every answer comes
+// before any data file is touched.
+class TestRigaDiComando : public QObject {
+    Q_OBJECT
+
+private slots:
+    void argomenti_data();
+    void argomenti();
+    void opzioniDiQt();
+    void xwayland_data();
+    void xwayland();
+};
+
+void TestRigaDiComando::argomenti_data()
+{
+    QTest::addColumn<QStringList>("argomenti");
+    QTest::addColumn<QStringList>("ambiente"); // besides an empty one
+    QTest::addColumn<int>("esito");
+    QTest::addColumn<QString>("uscita"); // found in standard output
+    QTest::addColumn<QString>("errore"); // found in standard error, as its one line
+
+    const QStringList schermo{QStringLiteral("QT_QPA_PLATFORM=offscreen")};
+    QTest::newRow("--help") << QStringList{"--help"} << schermo << 0 << "Uso: leggealgiorno"
+                            << "";
+    QTest::newRow("--help senza schermo")
+        << QStringList{"--help"} << QStringList() << 0 << "--version"
+        << "";
+    QTest::newRow("--version") << QStringList{"--version"} << QStringList() << 0
+                               << "Una Legge al Giorno " LEGGE_VERSIONE << "";
+    QTest::newRow("--help dopo un'opzione di Qt")
+        << QStringList{"-style", "fusion", "--help"} << QStringList() << 0 << "Uso:"
+        << "";
+    QTest::newRow("opzione sconosciuta") << QStringList{"--aiuto"} << schermo << 2 << ""
+                                         << "argomento non riconosciuto «--aiuto»";
+    QTest::newRow("un file") << QStringList{"Massime.dat"} << schermo << 2 << ""
+                             << "«Massime.dat»";
+    QTest::newRow("opzione di Qt senza valore") << QStringList{"-platform"} << schermo << 2 << ""
+                                                << "«-platform»";
+    QTest::newRow("caratteri di controllo") << QStringList{"\x1b[31mrosso"} << schermo << 2 << ""
+                                            << "«?[31mrosso»";
+    QTest::newRow("senza schermo") << QStringList() << QStringList() << 1 << ""
+                                   << "nessuno schermo grafico disponibile";
+    QTest::newRow("server X che non risponde")
+        << QStringList() << QStringList{"DISPLAY=:97"} << 1 << ""
+        << "nessuno schermo grafico disponibile";
+}
+
+void TestRigaDiComando::argomenti()
+{
+    QFETCH(QStringList, argomenti);
+    QFETCH(QStringList, ambiente);
+    QFETCH(int, esito);
+    QFETCH(QString, uscita);
+    QFETCH(QString, errore);
+
+    QTemporaryDir cartella;
+    QProcess programma;
+    programma.setWorkingDirectory(cartella.path());
+    programma.setEnvironment(ambiente << QStringLiteral("HOME=") + cartella.path());
+    programma.start(QStringLiteral(LEGGE_PROGRAMMA), argomenti);
+    QVERIFY(programma.waitForFinished(20000));
+    const QString out = QString::fromUtf8(programma.readAllStandardOutput());
+    const QString err = QString::fromUtf8(programma.readAllStandardError());
+    QCOMPARE(programma.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(programma.exitCode() == esito, qPrintable(out + err));
+    QVERIFY2(out.contains(uscita), qPrintable(out));
+    if (errore.isEmpty()) {
+        QCOMPARE(err, QString());
+    } else {
+        QVERIFY2(err.contains(errore), qPrintable(err));
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY(!err.contains(u'\x1b'));
+    }
+    QVERIFY(prova::voci(cartella.path().toStdString()).empty());
+}
+
+// Qt's own options reach Qt: the window opens and the program runs.
+void TestRigaDiComando::opzioniDiQt()
+{
+    QTemporaryDir cartella;
+    QProcess programma;
+    programma.setWorkingDirectory(cartella.path());
+    programma.setEnvironment({QStringLiteral("HOME=") + cartella.path()});
+    programma.start(QStringLiteral(LEGGE_PROGRAMMA),
+                    {"-platform", "offscreen", "-style=fusion", "--reverse"});
+    QVERIFY(programma.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!prova::leggi(cartella.filePath("Option.dat").toStdString()).empty(), 20000);
+    QTest::qWait(200);
+    QCOMPARE(programma.state(), QProcess::Running);
+    programma.kill();
+    programma.waitForFinished();
+}
+
+void TestRigaDiComando::xwayland_data()
+{
+    QTest::addColumn<QString>("piattaforma");
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<bool>("xwayland");
+
+    QTest::newRow("Wayland con XWayland") << ""
+                                          << "wayland-0"
+                                          << ":0" << true;
+    QTest::newRow("Wayland senza XWayland") << ""
+                                            << "wayland-0"
+                                            << "" << false;
+    QTest::newRow("solo X11") << ""
+                              << ""
+                              << ":0" << false;
+    QTest::newRow("scelta dall'utente") << "wayland"
+                                        << "wayland-0"
+                                        << ":0" << false;
+    QTest::newRow("scelta dall'utente: xcb") << "xcb"
+                                             << "wayland-0"
+                                             << ":0" << false;
+}
+
+void TestRigaDiComando::xwayland()
+{
+    QFETCH(QString, piattaforma);
+    QFETCH(QString, wayland);
+    QFETCH(QString, display);
+    QFETCH(bool, xwayland);
+    QCOMPARE(
+        PreferisciXWayland(piattaforma.toStdString(), wayland.toStdString(), display.toStdString()),
+        xwayland);
+}
+
+QTEST_MAIN(TestRigaDiComando)
+#include "tst_rigadicomando.moc"
