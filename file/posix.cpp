@@ -329,9 +329,10 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
         permessi = st.st_mode & 07777;
         // Owner and group first: changing them may clear the set-id bits. Whoever may not
         // give the file away may still keep its group, if they belong to it.
-        if (::fchown(AccessoNativo::fd(temporaneo), st.st_uid, st.st_gid) != 0)
-            static_cast<void>(
-                ::fchown(AccessoNativo::fd(temporaneo), static_cast<uid_t>(-1), st.st_gid));
+        if (::fchown(AccessoNativo::fd(temporaneo), st.st_uid, st.st_gid) != 0 &&
+            ::fchown(AccessoNativo::fd(temporaneo), static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // Not a reason to refuse the write: the new file then has our own group.
+        }
     } else {
         // mkstemp creates 0600; a new file should get what open(2) would have given it.
         const mode_t maschera = ::umask(0);

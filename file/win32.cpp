@@ -299,6 +299,42 @@ StatoFile statoDi(const std::filesystem::path &percorso)
     return stato;
 }
 
+// What is typed on a console, in UTF-8 and with LF line breaks. Its bytes would come in the
+// console's code page, which may lack the very letters typed; its characters never do.
+// Ctrl+Z ends the input, as it does for every console program.
+std::size_t leggiConsole(HANDLE maniglia, char *dati, std::size_t dimensione,
+                         const std::filesystem::path &percorso)
+{
+    // Only the one standard input can be a console: what a line gave beyond `dimensione`
+    // waits here for the next call.
+    static std::string resto;
+    static std::wstring mezzo;
+    static bool finita = false;
+    while (resto.empty() && !finita) {
+        wchar_t riga[4096];
+        DWORD letti = 0;
+        if (!::ReadConsoleW(maniglia, riga, 4096, &letti, nullptr))
+            lancia(percorso);
+        std::wstring testo(riga, letti);
+        if (const auto fine = testo.find(L'\x1a'); fine != std::wstring::npos || letti == 0) {
+            testo.resize(std::min(fine, testo.size()));
+            finita = true;
+        }
+        // A character outside the first plane may come in two reads, one half in each.
+        testo.insert(0, std::exchange(mezzo, {}));
+        if (!finita && !testo.empty() && testo.back() >= 0xD800 && testo.back() <= 0xDBFF) {
+            mezzo = testo.back();
+            testo.pop_back();
+        }
+        std::erase(testo, L'\r');
+        resto += utf8(testo);
+    }
+    const std::size_t quanti = std::min(dimensione, resto.size());
+    resto.copy(dati, quanti);
+    resto.erase(0, quanti);
+    return quanti;
+}
+
 // INVALID_HANDLE_VALUE when nothing is there; any other failure throws.
 HANDLE apriInLettura(const std::filesystem::path &percorso)
 {
@@ -360,9 +396,12 @@ FileAperto::operator bool() const noexcept
 
 std::size_t FileAperto::leggi(char *dati, std::size_t dimensione)
 {
+    const HANDLE maniglia = AccessoNativo::maniglia(*this);
+    if (console(maniglia))
+        return leggiConsole(maniglia, dati, dimensione, m_percorso);
     DWORD letti = 0;
     const auto pezzo = static_cast<DWORD>(std::min(dimensione, PezzoMassimo));
-    if (::ReadFile(AccessoNativo::maniglia(*this), dati, pezzo, &letti, nullptr))
+    if (::ReadFile(maniglia, dati, pezzo, &letti, nullptr))
         return letti;
     // The writing end of a pipe has gone: that is its end, not a failure.
     if (::GetLastError() == ERROR_BROKEN_PIPE)

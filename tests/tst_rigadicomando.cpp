@@ -94,8 +94,7 @@ void TestRigaDiComando::opzioniDiQt()
     programma.start(QStringLiteral(LEGGE_PROGRAMMA),
                     {"-platform", "offscreen", "-style=fusion", "--reverse"});
     QVERIFY(programma.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!prova::leggi(cartella.filePath("Option.dat").toStdString()).empty(),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!prova::leggi(cartella.filePath("Option.dat").toStdString()).empty(), 20000);
     QTest::qWait(200);
     QCOMPARE(programma.state(), QProcess::Running);
     programma.kill();

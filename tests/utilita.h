@@ -218,21 +218,6 @@ inline std::wstring rigaDiComando(const std::vector<std::string> &argomenti)
     return riga;
 }
 
-// A copy of a built program in a directory of its own, as on POSIX systems.
-class CopiaEseguibile {
-public:
-    explicit CopiaEseguibile(const fs::path &programma)
-        : m_percorso(m_cartella.file(programma.filename()))
-    {
-        fs::copy_file(programma, m_percorso);
-    }
-    std::string str() const { return m_percorso.string(); }
-
-private:
-    CartellaTemporanea m_cartella;
-    fs::path m_percorso;
-};
-
 // A child process with its standard input, output and error on pipes. Two threads drain
 // the output, so that a child that writes much never waits on us.
 class Processo {
@@ -471,23 +456,6 @@ inline std::vector<std::string> comeNobody(std::vector<std::string> argomenti)
     return argomenti;
 }
 
-// A copy of a built program in a directory of its own that any user can enter and run.
-class CopiaEseguibile {
-public:
-    explicit CopiaEseguibile(const fs::path &programma)
-        : m_percorso(m_cartella.file(programma.filename()))
-    {
-        fs::copy_file(programma, m_percorso);
-        if (!cambiaPermessi(m_cartella.percorso(), 0755) || !cambiaPermessi(m_percorso, 0755))
-            throw std::system_error(errno, std::generic_category(), m_percorso.string());
-    }
-    std::string str() const { return m_percorso.string(); }
-
-private:
-    CartellaTemporanea m_cartella;
-    fs::path m_percorso;
-};
-
 // A child process with its standard input, output and error on pipes.
 class Processo {
 public:
@@ -670,6 +638,28 @@ private:
 #endif
 
 namespace prova {
+
+// A copy of a built program in a directory of its own that any user can enter and run.
+class CopiaEseguibile {
+public:
+    explicit CopiaEseguibile(const fs::path &programma)
+        : m_percorso(m_cartella.file(programma.filename()))
+    {
+        fs::copy_file(programma, m_percorso);
+#ifndef _WIN32
+        if (!cambiaPermessi(m_cartella.percorso(), 0755) || !cambiaPermessi(m_percorso, 0755))
+            throw std::system_error(errno, std::generic_category(), m_percorso.string());
+#endif
+    }
+    std::string str() const
+    {
+        return m_percorso.string();
+    }
+
+private:
+    CartellaTemporanea m_cartella;
+    fs::path m_percorso;
+};
 
 // Runs a program to the end with `ingresso` on its standard input. One that hangs is killed.
 inline Esito esegui(const std::vector<std::string> &argomenti, std::string_view ingresso = {},
