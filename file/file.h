@@ -80,10 +80,12 @@ void CreaFileVuoto(const std::filesystem::path &percorso);
 // - a file with more than one name is rewritten in place, so that every name sees the new
 //   content; on failure its old bytes are put back;
 // - mode, owner and group survive (owner and group as far as the process may set them);
+//   on Windows the hidden and system attributes do, and a read-only file is refused;
 // - anything that is not a regular file (a directory, a device, a FIFO, a socket) is
 //   refused and left untouched.
 // When the directory refuses the temporary file but the file itself is writable, it is
-// rewritten in place as a last resort. Throws ErroreFile; no temporary file is left.
+// rewritten in place as a last resort; so is a file that another program holds open and
+// Windows will not let be replaced. Throws ErroreFile; no temporary file is left.
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
 
 // The standard streams. They are never closed.

@@ -134,7 +134,7 @@ public:
             const int numero = n <= UltimoGiorno ? n : legge::NumeroVentinoveFebbraio;
             if (m_primi.contains(numero))
                 continue;
-            char campo[8];
+            char campo[16];
             std::snprintf(campo, sizeof campo, "%03d", numero);
             m_segnala({TipoProblema::NumeroMancante, std::nullopt, std::nullopt, campo,
                        "manca la legge numero " + std::to_string(numero)});
