@@ -5,6 +5,10 @@
 //
 //   build/bench/cattura docs/screenshot.png
 //   build/bench/cattura --scuro docs/screenshot-scuro.png
+//   build/bench/cattura docs/screenshot-windows.png build-windows/leggealgiorno.exe
+//
+// A program given after the file is started instead of this build's; a Windows one (*.exe)
+// runs under Wine.
 
 // Qt first: Xlib defines macros (Status, CursorShape) that clash with Qt's headers.
 #include <QImage>
@@ -23,20 +27,23 @@
 int main(int argc, char **argv)
 {
     Display *display = XOpenDisplay(nullptr);
-    const bool scuro = argc == 3 && std::strcmp(argv[1], "--scuro") == 0;
-    if (!display || argc != 2 + int(scuro)) {
-        std::fprintf(stderr, "Uso, con uno schermo X: %s [--scuro] FILE.png\n", argv[0]);
+    const bool scuro = argc >= 2 && std::strcmp(argv[1], "--scuro") == 0;
+    const int primo = scuro ? 2 : 1;
+    if (!display || argc < primo + 1 || argc > primo + 2) {
+        std::fprintf(stderr, "Uso, con uno schermo X: %s [--scuro] FILE.png [PROGRAMMA]\n",
+                     argv[0]);
         return 2;
     }
-    const char *file = argv[argc - 1];
+    const char *file = argv[primo];
+    const std::string programma =
+        argc > primo + 1 ? argv[primo + 1] : (scuro ? FINESTRASCURA : LEGGEALGIORNO);
     char modello[] = "/tmp/cattura-XXXXXX";
     const char *cartella = mkdtemp(modello);
     if (!cartella || !ScriviMassimeDiProva(cartella, 1)) {
         std::fprintf(stderr, "Impossibile preparare la cartella di prova\n");
         return 2;
     }
-    const Avviato avviato =
-        AvviaEAttendi(display, {scuro ? FINESTRASCURA : LEGGEALGIORNO}, cartella, 10000);
+    const Avviato avviato = AvviaEAttendi(display, Comando(programma), cartella, 30000);
     int esito = 1;
     if (avviato.pid > 0) {
         // Give it time to paint.

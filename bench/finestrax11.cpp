@@ -3,7 +3,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sys/select.h>
 #include <sys/wait.h>
@@ -18,7 +20,36 @@ double MsDa(Orologio::time_point inizio)
     return std::chrono::duration<double, std::milli>(Orologio::now() - inizio).count();
 }
 
+// Where `nome` is found on the PATH; `nome` itself when nowhere.
+std::string NelPath(const std::string &nome)
+{
+    const char *path = std::getenv("PATH");
+    std::string elenco = path ? path : "";
+    for (std::size_t inizio = 0; inizio <= elenco.size();) {
+        std::size_t fine = elenco.find(':', inizio);
+        if (fine == std::string::npos)
+            fine = elenco.size();
+        const std::string candidato = elenco.substr(inizio, fine - inizio) + "/" + nome;
+        if (access(candidato.c_str(), X_OK) == 0)
+            return candidato;
+        inizio = fine + 1;
+    }
+    return nome;
+}
+
 } // namespace
+
+bool SottoWine(const std::string &programma)
+{
+    return programma.ends_with(".exe");
+}
+
+std::vector<std::string> Comando(const std::string &programma)
+{
+    if (SottoWine(programma))
+        return {NelPath("wine"), std::filesystem::absolute(programma).string()};
+    return {programma};
+}
 
 Avviato AvviaEAttendi(Display *display, const std::vector<std::string> &comando,
                       const std::string &cartella, int attesaMs)

@@ -15,6 +15,12 @@ struct Avviato {
     double millisecondi = 0; // from just before exec to the window's MapNotify
 };
 
+// Whether `programma` is a Windows one (*.exe), to run under Wine.
+bool SottoWine(const std::string &programma);
+
+// The command that starts `programma`: itself, or Wine with it.
+std::vector<std::string> Comando(const std::string &programma);
+
 // Runs `comando` in `cartella` and returns once it maps a top-level window; pid -1 when
 // it exits or nothing is mapped within `attesaMs`.
 Avviato AvviaEAttendi(Display *display, const std::vector<std::string> &comando,

@@ -1,10 +1,13 @@
-// Start-up cost of the program against a bare Qt window with the same parts. Run on an
+// Start-up cost of the program against a bare window with the same parts. Run on an
 // X server (Xvfb will do):
 //
-//   xvfb-run -a build/bench/startup [VOLTE]
+//   xvfb-run -a build/bench/startup [VOLTE [PROGRAMMA NUDA]]
 //
 // Alternates the two, VOLTE times each (15 by default): the time from exec to the first
 // window mapped, and the resident memory 300 ms later. Prints the medians and ratios.
+// Without PROGRAMMA and NUDA, the Qt program and bare Qt window of this build; programs
+// named *.exe (the Windows edition and its bare window) run under Wine, in the WINEPREFIX
+// of the environment, with its wineserver kept running so that no start pays for it.
 
 #include "finestrax11.h"
 #include "leggiprova.h"
@@ -35,7 +38,7 @@ double Mediana(std::vector<double> valori)
 bool Misura(Display *display, const std::string &programma, const std::string &cartella,
             Misure &misure)
 {
-    const Avviato avviato = AvviaEAttendi(display, {programma}, cartella, 10000);
+    const Avviato avviato = AvviaEAttendi(display, Comando(programma), cartella, 30000);
     if (avviato.pid < 0) {
         std::fprintf(stderr, "%s non ha aperto una finestra\n", programma.c_str());
         return false;
@@ -52,9 +55,17 @@ bool Misura(Display *display, const std::string &programma, const std::string &c
 int main(int argc, char **argv)
 {
     const int volte = argc > 1 ? std::atoi(argv[1]) : 15;
+    const std::string leggealgiorno = argc > 3 ? argv[2] : LEGGEALGIORNO;
+    const std::string finestranuda = argc > 3 ? argv[3] : FINESTRANUDA;
     Display *display = XOpenDisplay(nullptr);
-    if (!display || volte < 1) {
-        std::fprintf(stderr, "Serve uno schermo X: xvfb-run -a %s [VOLTE]\n", argv[0]);
+    if (!display || volte < 1 || argc == 3 || argc > 4) {
+        std::fprintf(stderr, "Serve uno schermo X: xvfb-run -a %s [VOLTE [PROGRAMMA NUDA]]\n",
+                     argv[0]);
+        return 2;
+    }
+    const bool wine = SottoWine(leggealgiorno) || SottoWine(finestranuda);
+    if (wine && std::system("wineserver -p") != 0) {
+        std::fprintf(stderr, "Impossibile avviare wineserver\n");
         return 2;
     }
 
@@ -68,9 +79,11 @@ int main(int argc, char **argv)
     Misure programma, nuda;
     bool riuscito = true;
     for (int i = 0; i < volte && riuscito; ++i) {
-        riuscito = Misura(display, LEGGEALGIORNO, cartella, programma) &&
-                   Misura(display, FINESTRANUDA, cartella, nuda);
+        riuscito = Misura(display, leggealgiorno, cartella, programma) &&
+                   Misura(display, finestranuda, cartella, nuda);
     }
+    if (wine && std::system("wineserver -k") != 0)
+        std::fprintf(stderr, "wineserver non si è fermato\n");
     std::filesystem::remove_all(cartella);
     XCloseDisplay(display);
     if (!riuscito)

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace legge {
 
@@ -79,10 +80,12 @@ void CreaFileVuoto(const std::filesystem::path &percorso);
 // - a file with more than one name is rewritten in place, so that every name sees the new
 //   content; on failure its old bytes are put back;
 // - mode, owner and group survive (owner and group as far as the process may set them);
+//   on Windows the hidden and system attributes do, and a read-only file is refused;
 // - anything that is not a regular file (a directory, a device, a FIFO, a socket) is
 //   refused and left untouched.
 // When the directory refuses the temporary file but the file itself is writable, it is
-// rewritten in place as a last resort. Throws ErroreFile; no temporary file is left.
+// rewritten in place as a last resort; so is a file that another program holds open and
+// Windows will not let be replaced. Throws ErroreFile; no temporary file is left.
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
 
 // The standard streams. They are never closed.
@@ -96,6 +99,17 @@ std::string MotivoDiSistema(int codice);
 
 // The system's own words for a file that does not exist, for a caller that found it missing.
 std::string MotivoFileMancante();
+
+// The program's arguments in UTF-8. Windows hands `argv` over in the ANSI code page, which
+// loses every character it lacks; the system keeps a copy that has them all.
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv);
+
+// A path from UTF-8 text, such as an argument. On Windows a path made from a narrow string
+// reads it in the ANSI code page, so "città" would name another file.
+inline std::filesystem::path PercorsoUtf8(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // The local date and time of day.
 struct MomentoLocale {

@@ -424,6 +424,11 @@ std::string MotivoFileMancante()
     return MotivoDiSistema(ENOENT);
 }
 
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 MomentoLocale OraLocale()
 {
     const std::time_t adesso = std::time(nullptr);

@@ -9,10 +9,13 @@
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QLinearGradient>
+#include <QList>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtEndian>
 #include <cstdio>
 
 namespace {
@@ -118,6 +121,152 @@ const char *const IconaSvg = R"(<?xml version="1.0" encoding="UTF-8"?>
 </svg>
 )";
 
+// The Windows program embeds its pictures as BMP and its icon as ICO; both are written here
+// from the same drawings, so that the two editions look alike.
+
+void aggiungi16(QByteArray &dati, quint16 valore)
+{
+    const quint16 le = qToLittleEndian(valore);
+    dati.append(reinterpret_cast<const char *>(&le), 2);
+}
+
+void aggiungi32(QByteArray &dati, quint32 valore)
+{
+    const quint32 le = qToLittleEndian(valore);
+    dati.append(reinterpret_cast<const char *>(&le), 4);
+}
+
+// BITMAPINFOHEADER; the height is doubled in an icon, which has its mask below the colours.
+void intestazioneDib(QByteArray &dati, int larghezza, int altezza, int bit, quint32 compressione,
+                     quint32 byteImmagine, quint32 colori)
+{
+    aggiungi32(dati, 40);
+    aggiungi32(dati, quint32(larghezza));
+    aggiungi32(dati, quint32(altezza));
+    aggiungi16(dati, 1);
+    aggiungi16(dati, quint16(bit));
+    aggiungi32(dati, compressione);
+    aggiungi32(dati, byteImmagine);
+    aggiungi32(dati, 3780); // 96 dots per inch
+    aggiungi32(dati, 3780);
+    aggiungi32(dati, colori);
+    aggiungi32(dati, 0);
+}
+
+// A picture of few colours (the background's gradient has a few dozen in 16-bit colour)
+// is stored with a palette and run-length encoded, which keeps the program small; any
+// other as plain 24-bit rows.
+QByteArray dib(const QImage &origine)
+{
+    const QImage immagine = origine.convertToFormat(QImage::Format_RGB32);
+    const int larghezza = immagine.width(), altezza = immagine.height();
+    QList<QRgb> tavolozza;
+    QHash<QRgb, int> indici;
+    for (int y = 0; y < altezza && tavolozza.size() <= 256; ++y) {
+        const auto *riga = reinterpret_cast<const QRgb *>(immagine.constScanLine(y));
+        for (int x = 0; x < larghezza; ++x) {
+            if (!indici.contains(riga[x])) {
+                indici.insert(riga[x], int(tavolozza.size()));
+                tavolozza.append(riga[x]);
+            }
+        }
+    }
+    QByteArray pixel;
+    QByteArray dati;
+    if (tavolozza.size() <= 256) {
+        for (int y = altezza - 1; y >= 0; --y) { // bottom row first
+            const auto *riga = reinterpret_cast<const QRgb *>(immagine.constScanLine(y));
+            for (int x = 0; x < larghezza;) {
+                int corsa = 1;
+                while (x + corsa < larghezza && corsa < 255 && riga[x + corsa] == riga[x])
+                    ++corsa;
+                pixel.append(char(corsa));
+                pixel.append(char(indici.value(riga[x])));
+                x += corsa;
+            }
+            pixel.append('\0');
+            pixel.append(y == 0 ? '\1' : '\0'); // end of the picture, or of the line
+        }
+        intestazioneDib(dati, larghezza, altezza, 8, 1 /* BI_RLE8 */, quint32(pixel.size()),
+                        quint32(tavolozza.size()));
+        for (const QRgb colore : tavolozza)
+            aggiungi32(dati, colore & 0xffffff);
+    } else {
+        for (int y = altezza - 1; y >= 0; --y) {
+            const auto *riga = reinterpret_cast<const QRgb *>(immagine.constScanLine(y));
+            for (int x = 0; x < larghezza; ++x) {
+                pixel.append(char(qBlue(riga[x])));
+                pixel.append(char(qGreen(riga[x])));
+                pixel.append(char(qRed(riga[x])));
+            }
+            while (pixel.size() % 4)
+                pixel.append('\0');
+        }
+        intestazioneDib(dati, larghezza, altezza, 24, 0 /* BI_RGB */, quint32(pixel.size()), 0);
+    }
+    return dati + pixel;
+}
+
+bool scrivi(const QByteArray &dati, const QDir &cartella, const QString &nome)
+{
+    QFile file(cartella.filePath(nome));
+    if (!file.open(QIODevice::WriteOnly) || file.write(dati) != dati.size()) {
+        std::fprintf(stderr, "Impossibile scrivere %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    return true;
+}
+
+bool salvaBmp(const QImage &immagine, const QDir &cartella, const QString &nome)
+{
+    const QByteArray corpo = dib(immagine);
+    QByteArray dati("BM");
+    aggiungi32(dati, quint32(14 + corpo.size()));
+    aggiungi32(dati, 0);
+    // The pixels follow the header and the palette.
+    const quint32 colori = qFromLittleEndian<quint32>(corpo.constData() + 32);
+    aggiungi32(dati, 14 + 40 + colori * 4);
+    return scrivi(dati + corpo, cartella, nome);
+}
+
+// Each size as 32-bit colour with alpha, plus the 1-bit mask that old readers want.
+bool salvaIco(const QList<QImage> &immagini, const QDir &cartella, const QString &nome)
+{
+    QByteArray intestazione;
+    aggiungi16(intestazione, 0);
+    aggiungi16(intestazione, 1);
+    aggiungi16(intestazione, quint16(immagini.size()));
+    QByteArray corpi;
+    for (const QImage &origine : immagini) {
+        const QImage immagine = origine.convertToFormat(QImage::Format_ARGB32);
+        const int lato = immagine.width();
+        QByteArray corpo;
+        const int byteMaschera = (lato + 31) / 32 * 4 * lato;
+        intestazioneDib(corpo, lato, lato * 2, 32, 0, quint32(lato * lato * 4 + byteMaschera), 0);
+        QByteArray maschera(byteMaschera, '\0');
+        for (int y = lato - 1; y >= 0; --y) {
+            const auto *riga = reinterpret_cast<const QRgb *>(immagine.constScanLine(y));
+            for (int x = 0; x < lato; ++x) {
+                aggiungi32(corpo, riga[x]);
+                if (qAlpha(riga[x]) == 0)
+                    maschera[(lato - 1 - y) * ((lato + 31) / 32 * 4) + x / 8] |=
+                        char(0x80 >> (x % 8));
+            }
+        }
+        corpo += maschera;
+        intestazione.append(char(lato < 256 ? lato : 0));
+        intestazione.append(char(lato < 256 ? lato : 0));
+        intestazione.append('\0');
+        intestazione.append('\0');
+        aggiungi16(intestazione, 1);
+        aggiungi16(intestazione, 32);
+        aggiungi32(intestazione, quint32(corpo.size()));
+        aggiungi32(intestazione, quint32(6 + 16 * immagini.size() + corpi.size()));
+        corpi += corpo;
+    }
+    return scrivi(intestazione + corpi, cartella, nome);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -137,7 +286,18 @@ int main(int argc, char **argv)
         riuscito = salva(sfondo(scala.fattore), cartella, nome("sfondo")) && riuscito;
         riuscito = salva(banner(scala.fattore), cartella, nome("banner")) && riuscito;
         riuscito = salva(icona(scala.fattore), cartella, nome("icona")) && riuscito;
+        const auto bmp = [&](const char *base) {
+            return QString::fromLatin1(base) + QString::fromLatin1(scala.suffisso) +
+                   QStringLiteral(".bmp");
+        };
+        riuscito = salvaBmp(sfondo(scala.fattore), cartella, bmp("sfondo")) && riuscito;
+        riuscito = salvaBmp(banner(scala.fattore), cartella, bmp("banner")) && riuscito;
     }
+    // Windows picks the icon's size from the one file: 16 to 64 pixels cover the small and
+    // the large icon from 100 % to 200 %.
+    riuscito = salvaIco({icona(0.5), icona(0.75), icona(1), icona(1.5), icona(2)}, cartella,
+                        QStringLiteral("icona.ico")) &&
+               riuscito;
     QFile svg(cartella.filePath(QStringLiteral("icona.svg")));
     if (!svg.open(QIODevice::WriteOnly) || svg.write(IconaSvg) < 0) {
         std::fprintf(stderr, "Impossibile scrivere %s\n", qPrintable(svg.fileName()));

@@ -2,6 +2,7 @@
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
 #include "file/errorefile.h"
+#include "file/file.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "utilita.h"
@@ -36,16 +37,21 @@ int main(int argc, char **argv)
 {
     int i = 1;
     if (i + 1 < argc && std::strcmp(argv[i], "--limite-file") == 0) {
+#ifdef _WIN32
+        std::fputs("aiuto: --limite-file vale solo sui sistemi POSIX\n", stderr);
+        return 2;
+#else
         if (!prova::limitaFile(std::strtoull(argv[i + 1], nullptr, 10))) {
             std::perror("setrlimit");
             return 2;
         }
         i += 2;
+#endif
     }
     if (argc - i < 2)
         return uso();
     const std::string comando = argv[i];
-    const std::string file = argv[i + 1];
+    const std::filesystem::path file = PercorsoUtf8(ArgomentiUtf8(argc, argv)[std::size_t(i + 1)]);
 
     try {
         if (comando == "leggi-modo" && argc - i == 2) {
@@ -76,7 +82,8 @@ int main(int argc, char **argv)
             return uso();
         }
     } catch (const ErroreFile &errore) {
-        std::printf("errore\t%s\t%s\n", errore.percorso().c_str(), errore.motivo().c_str());
+        std::printf("errore\t%s\t%s\n", errore.percorso().string().c_str(),
+                    errore.motivo().c_str());
         return 3;
     }
     return 0;

@@ -1,4 +1,5 @@
 #include "file/errorefile.h"
+#include "file/file.h"
 #include "settings/modo.h"
 #include "utilita.h"
 
@@ -6,7 +7,10 @@
 
 #include <algorithm>
 #include <optional>
+
+#ifndef _WIN32
 #include <sys/sysmacros.h>
+#endif
 
 using namespace legge;
 using namespace prova;
@@ -135,6 +139,11 @@ TEST_CASE("scrittura: quel che sta al percorso resta")
         for (const bool predefinito : {false, true}) {
             CAPTURE(r.nome);
             CAPTURE(predefinito);
+#ifdef _WIN32
+            // Symbolic links need a privilege that Windows gives few users.
+            if (r.collegamento)
+                continue;
+#endif
             CartellaTemporanea dir;
             const auto percorso = dir.file("Option.dat");
             const auto vero = dir.file("dotfiles/Option.dat");
@@ -165,13 +174,121 @@ TEST_CASE("scrittura: quel che sta al percorso resta")
             }
             if (r.secondoNome) {
                 CHECK(leggi(dir.file(r.secondoNome)) == Giorno);
+#ifndef _WIN32 // mingw's std::filesystem counts one link on every file
                 CHECK(fs::hard_link_count(percorso) == 2u);
+#endif
             }
         }
     }
 }
 
+// A folder named in letters that no single code page holds. Every name must reach the system
+// as it was written: on Windows, a path that went through the ANSI code page names another
+// file, or none.
+TEST_CASE("cartella con un nome non ASCII")
+{
+    CartellaTemporanea dir;
+    const std::string nome = "città ☃ Ελλάδα";
+    const auto cartella = dir.percorso() / PercorsoUtf8(nome);
+    REQUIRE(fs::create_directory(cartella));
+    const auto opzioni = cartella / "Option.dat";
+    ScriviModo(opzioni, ModoCasuale);
+    CHECK(LeggiModo(opzioni) == std::optional(ModoCasuale));
+    const auto massime = cartella / "Massime.dat";
+    CHECK(!CercaLegge(massime, 1).trovata); // created empty, where it belongs
+    REQUIRE(scrivi(massime, codifica("/001 Prima\r\nlegge/")));
+    CHECK(CercaLegge(massime, 1).titolo == std::optional<std::string>("Prima"));
+    CHECK(voci(cartella) == std::vector<std::string>{"Massime.dat", "Option.dat"});
+    CHECK(voci(dir.percorso()) == std::vector<std::string>{nome});
+
+    // The message names the folder in UTF-8, as the user wrote it.
+    REQUIRE(fs::create_directory(cartella / "Sotto"));
+    try {
+        LeggiModo(cartella / "Sotto");
+        FAIL_CHECK("nessun errore");
+    } catch (const ErroreFile &e) {
+        CHECK(std::string(e.what()).find(nome) != std::string::npos);
+    }
+}
+
+#ifdef _WIN32
+
+// ---- Windows ----
+
+// Option.dat as other programs hold or mark it. Explorer, an editor or an antivirus keep a
+// file open sharing everything: the write must get through (Wine then refuses the replace
+// itself, so the file is written in place). A handle that shares no writing, the read-only
+// attribute and a device name make it fail, and what stands there stays as it was.
+TEST_CASE("Option.dat tenuto aperto o protetto")
+{
+    constexpr DWORD Tutto = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    struct Riga {
+        std::string nome;
+        std::string caso;
+        DWORD condivisione; // of the other handle
+        bool riesce;
+    };
+    const Riga righe[] = {
+        {"aperto da un altro, che condivide tutto", "aperto", Tutto, true},
+        {"aperto da un altro, che non lo lascia cancellare", "aperto",
+         FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+        {"aperto da un altro, che non lo lascia scrivere", "aperto", FILE_SHARE_READ, false},
+        {"sola lettura", "sola lettura", 0, false},
+        {"nascosto: resta nascosto", "nascosto", 0, true},
+        {"due nomi: entrambi vedono il nuovo segno", "due nomi", 0, true},
+        {"NUL, il dispositivo", "NUL", 0, false},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const auto file = dir.file(r.caso == "NUL" ? "NUL" : "Option.dat");
+        const std::string vecchio = Giorno + "seconda riga\r\n";
+        std::vector<std::string> attese = SoloOpzioni;
+        if (r.caso != "NUL")
+            REQUIRE(scrivi(file, vecchio));
+        else
+            attese.clear();
+        HANDLE altro = INVALID_HANDLE_VALUE;
+        if (r.caso == "aperto") {
+            altro = ::CreateFileW(file.c_str(), GENERIC_READ, r.condivisione, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            REQUIRE(altro != INVALID_HANDLE_VALUE);
+        } else if (r.caso == "sola lettura" || r.caso == "nascosto") {
+            REQUIRE(::SetFileAttributesW(file.c_str(), r.caso == "nascosto"
+                                                           ? FILE_ATTRIBUTE_HIDDEN
+                                                           : FILE_ATTRIBUTE_READONLY));
+        } else if (r.caso == "due nomi") {
+            fs::create_hard_link(file, dir.file("Copia.dat"));
+            attese.insert(attese.begin(), "Copia.dat");
+        }
+        const DWORD attributiPrima = ::GetFileAttributesW(file.c_str());
+
+        try {
+            ScriviModo(file, ModoCasuale);
+            CHECK_MESSAGE(r.riesce, "nessun errore");
+            CHECK(leggi(file) == Casuale);
+        } catch (const ErroreFile &e) {
+            CHECK_MESSAGE(!r.riesce, e.what());
+            CHECK(e.percorso() == file);
+            CHECK(!e.motivo().empty());
+            if (r.caso != "NUL")
+                CHECK(leggi(file) == vecchio);
+        }
+        if (altro != INVALID_HANDLE_VALUE)
+            ::CloseHandle(altro);
+        if (r.caso == "due nomi")
+            CHECK(leggi(dir.file("Copia.dat")) == Casuale);
+        if (r.caso == "sola lettura" || r.caso == "nascosto")
+            CHECK(::GetFileAttributesW(file.c_str()) == attributiPrima);
+        CHECK(voci(dir.percorso()) == attese);
+    }
+}
+
+#endif
+
 // ---- POSIX ----
+
+#ifndef _WIN32
 
 // A full disk is simulated with a file-size limit of zero in a child process: every write
 // then fails with EFBIG, which root cannot override.
@@ -262,3 +379,5 @@ TEST_CASE("scrittura: ciò che non è un file resta com'è")
         CHECK(voci(dir.percorso()).size() == (nome == "collegamento a una cartella" ? 2u : 1u));
     }
 }
+
+#endif

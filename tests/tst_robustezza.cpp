@@ -177,7 +177,7 @@ TEST_CASE("Massime.dat di 100 MB casuali")
     CHECK(legge.corpo == attesa.corpo);
 }
 
-// ---- POSIX: a helper process, FIFOs, another user, file-size limits, SIGKILL ----
+// ---- A helper process; on POSIX systems also FIFOs, another user, file-size limits ----
 
 namespace {
 
@@ -187,6 +187,21 @@ const CopiaEseguibile &aiuto()
     static const CopiaEseguibile copia(LEGGE_AIUTO);
     return copia;
 }
+
+// The hidden temporary files that the atomic write leaves only when it is killed.
+std::vector<std::string> temporanei(const fs::path &cartella)
+{
+    auto elenco = voci(cartella);
+    std::erase_if(elenco,
+                  [](const std::string &nome) { return !nome.starts_with(".Option.dat."); });
+    return elenco;
+}
+
+} // namespace
+
+#ifndef _WIN32
+
+namespace {
 
 struct Risposta {
     int codice = -1;
@@ -203,15 +218,6 @@ Risposta chiedi(std::vector<std::string> argomenti, bool daNobody = false,
     if (!esito.errori.empty())
         std::fputs(esito.errori.c_str(), stderr);
     return {esito.codice, campi(esito.uscita)};
-}
-
-// The hidden temporary files that the atomic write leaves only when it is killed.
-std::vector<std::string> temporanei(const fs::path &cartella)
-{
-    auto elenco = voci(cartella);
-    std::erase_if(elenco,
-                  [](const std::string &nome) { return !nome.starts_with(".Option.dat."); });
-    return elenco;
 }
 
 } // namespace
@@ -390,9 +396,11 @@ TEST_CASE("disco pieno sul posto")
     CHECK(voci(dir.percorso()) == SoloOpzioni);
 }
 
-// A process killed (SIGKILL, which nothing can catch) at a random moment while it rewrites
-// Option.dat over and over. Afterwards the file holds one whole marker line or the other.
-// A kill between creating the temporary file and renaming it leaves that one file behind:
+#endif
+
+// A process killed (SIGKILL or TerminateProcess, which nothing can catch) at a random moment while
+// it rewrites Option.dat over and over. Afterwards the file holds one whole marker line or the
+// other. A kill between creating the temporary file and renaming it leaves that one file behind:
 // nothing can remove it then. The reader never looks at it.
 TEST_CASE("ucciso durante la scrittura")
 {
@@ -426,6 +434,8 @@ TEST_CASE("ucciso durante la scrittura")
     MESSAGE(conTemporaneo << " uccisioni su 100 hanno lasciato un file temporaneo");
 }
 
+#ifndef _WIN32
+
 // A file with two names is rewritten where it stands; a disk that fills up half-way
 // through must leave both names with the old content.
 TEST_CASE("disco pieno, due nomi")
@@ -449,3 +459,5 @@ TEST_CASE("disco pieno, due nomi")
     ScriviModo(file, ModoCasuale);
     CHECK(leggi(altro) == Casuale);
 }
+
+#endif

@@ -1,8 +1,8 @@
 #pragma once
 
-// Scaffolding shared by the tests, in standard C++ and POSIX only, so that the core's tests
-// build without Qt. The POSIX parts (processes, other users, permissions, FIFOs) are kept
-// together at the end.
+// Scaffolding shared by the tests, in standard C++ and the system's own calls only, so that
+// the core's tests build without Qt, on Linux and on Windows. What each system does its own
+// way (processes, other users, permissions, FIFOs) is kept together at the end.
 
 #include "laws/massime.h"
 #include "settings/modo.h"
@@ -145,6 +145,232 @@ inline std::string campo(const std::vector<std::string> &elenco, std::size_t i)
 
 } // namespace prova
 
+#ifdef _WIN32
+
+// ---- Windows ----
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace prova {
+
+inline CartellaTemporanea::CartellaTemporanea()
+{
+    static std::atomic<unsigned> contatore{0};
+    const std::string nome = "legge-prova-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(::GetTickCount64()) + "-";
+    for (;;) {
+        m_percorso = fs::temp_directory_path() / (nome + std::to_string(contatore++));
+        if (fs::create_directory(m_percorso))
+            break;
+    }
+}
+
+inline CartellaTemporanea::~CartellaTemporanea()
+{
+    // A test may have made a file read-only, which Windows then refuses to delete.
+    std::error_code errore;
+    for (auto it = fs::recursive_directory_iterator(m_percorso, errore);
+         it != fs::recursive_directory_iterator(); it.increment(errore))
+        ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(m_percorso, errore);
+}
+
+inline std::wstring utf16(std::string_view utf8)
+{
+    std::wstring largo(utf8.size(), L'\0');
+    largo.resize(std::size_t(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()),
+                                                   largo.data(), int(largo.size()))));
+    return largo;
+}
+
+// A command line that the C runtime of the child splits back into `argomenti`.
+inline std::wstring rigaDiComando(const std::vector<std::string> &argomenti)
+{
+    std::wstring riga;
+    for (const auto &argomento : argomenti) {
+        const std::wstring largo = utf16(argomento);
+        if (!riga.empty())
+            riga += L' ';
+        if (!largo.empty() && largo.find_first_of(L" \t\"") == std::wstring::npos) {
+            riga += largo;
+            continue;
+        }
+        // Backslashes count only before a quote: there they are doubled.
+        riga += L'"';
+        std::size_t barre = 0;
+        for (const wchar_t c : largo) {
+            if (c == L'\\') {
+                ++barre;
+                continue;
+            }
+            riga.append(c == L'"' ? barre * 2 + 1 : barre, L'\\');
+            riga += c;
+            barre = 0;
+        }
+        riga.append(barre * 2, L'\\');
+        riga += L'"';
+    }
+    return riga;
+}
+
+// A child process with its standard input, output and error on pipes. Two threads drain
+// the output, so that a child that writes much never waits on us.
+class Processo {
+public:
+    using Orologio = std::chrono::steady_clock;
+
+    explicit Processo(const std::vector<std::string> &argomenti, const fs::path &cartella = {})
+    {
+        SECURITY_ATTRIBUTES ereditabile{sizeof ereditabile, nullptr, TRUE};
+        HANDLE suoi[3] = {}; // the child's ends: standard input, output, error
+        if (!::CreatePipe(&suoi[0], &m_ingresso, &ereditabile, 0) ||
+            !::CreatePipe(&m_uscita, &suoi[1], &ereditabile, 0) ||
+            !::CreatePipe(&m_errori, &suoi[2], &ereditabile, 0))
+            return;
+        for (HANDLE nostro : {m_ingresso, m_uscita, m_errori})
+            ::SetHandleInformation(nostro, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW avvio{};
+        avvio.cb = sizeof avvio;
+        avvio.dwFlags = STARTF_USESTDHANDLES;
+        avvio.hStdInput = suoi[0];
+        avvio.hStdOutput = suoi[1];
+        avvio.hStdError = suoi[2];
+        std::wstring riga = rigaDiComando(argomenti);
+        PROCESS_INFORMATION processo{};
+        if (::CreateProcessW(nullptr, riga.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                             nullptr, cartella.empty() ? nullptr : cartella.c_str(), &avvio,
+                             &processo)) {
+            m_processo = processo.hProcess;
+            ::CloseHandle(processo.hThread);
+        }
+        for (HANDLE suo : suoi)
+            ::CloseHandle(suo);
+        m_lettori[0] = std::thread([this] { raccogli(m_uscita, m_bufferUscita); });
+        m_lettori[1] = std::thread([this] { raccogli(m_errori, m_bufferErrori); });
+    }
+    ~Processo()
+    {
+        if (m_processo && !m_finito) {
+            uccidi();
+            attendi(std::chrono::seconds(30));
+        }
+        chiudi(m_ingresso);
+        for (auto &lettore : m_lettori) {
+            if (lettore.joinable())
+                lettore.join();
+        }
+        chiudi(m_uscita);
+        chiudi(m_errori);
+        chiudi(m_processo);
+    }
+    Processo(const Processo &) = delete;
+    Processo &operator=(const Processo &) = delete;
+
+    bool avviato() const { return m_processo != nullptr; }
+
+    // Writes everything to the child's standard input and closes it.
+    void scriviEChiudi(std::string_view dati)
+    {
+        while (!dati.empty() && m_ingresso) {
+            DWORD scritti = 0;
+            if (!::WriteFile(m_ingresso, dati.data(), DWORD(dati.size()), &scritti, nullptr))
+                break; // a child that stops reading is no fault of ours
+            dati.remove_prefix(scritti);
+        }
+        chiudi(m_ingresso);
+    }
+
+    // Waits until the child has printed a whole line, or has ended.
+    bool attendiRiga(Orologio::duration limite)
+    {
+        const auto scadenza = Orologio::now() + limite;
+        for (;;) {
+            {
+                const std::lock_guard blocco(m_mutex);
+                if (m_bufferUscita.find('\n') != std::string::npos)
+                    return true;
+            }
+            if (Orologio::now() > scadenza || ::WaitForSingleObject(m_processo, 1) == WAIT_OBJECT_0)
+                return false;
+        }
+    }
+
+    void uccidi()
+    {
+        if (m_processo && !m_finito && ::TerminateProcess(m_processo, 1))
+            m_ucciso = true;
+    }
+
+    // Collects everything the child prints until it ends; false if it is still running when
+    // the time is up.
+    bool attendi(Orologio::duration limite)
+    {
+        chiudi(m_ingresso);
+        if (!m_processo)
+            return false;
+        const auto millisecondi =
+            std::chrono::duration_cast<std::chrono::milliseconds>(limite).count();
+        if (::WaitForSingleObject(m_processo, DWORD(millisecondi)) != WAIT_OBJECT_0)
+            return false;
+        for (auto &lettore : m_lettori) {
+            if (lettore.joinable())
+                lettore.join();
+        }
+        DWORD codice = 0;
+        ::GetExitCodeProcess(m_processo, &codice);
+        m_codice = m_ucciso ? -1 : int(codice);
+        m_finito = true;
+        uscita = m_bufferUscita;
+        errori = m_bufferErrori;
+        return true;
+    }
+
+    // The exit code, or -1 for a child that was killed.
+    int codice() const { return m_finito ? m_codice : -1; }
+
+    std::string uscita;
+    std::string errori;
+
+private:
+    void raccogli(HANDLE lettura, std::string &dove)
+    {
+        char blocco[65536];
+        DWORD letti = 0;
+        while (::ReadFile(lettura, blocco, sizeof blocco, &letti, nullptr) && letti > 0) {
+            const std::lock_guard blocco_(m_mutex);
+            dove.append(blocco, letti);
+        }
+    }
+
+    static void chiudi(HANDLE &maniglia)
+    {
+        if (maniglia)
+            ::CloseHandle(maniglia);
+        maniglia = nullptr;
+    }
+
+    HANDLE m_processo = nullptr;
+    HANDLE m_ingresso = nullptr;
+    HANDLE m_uscita = nullptr;
+    HANDLE m_errori = nullptr;
+    std::thread m_lettori[2];
+    std::mutex m_mutex;
+    std::string m_bufferUscita;
+    std::string m_bufferErrori;
+    bool m_ucciso = false;
+    bool m_finito = false;
+    int m_codice = -1;
+};
+
+} // namespace prova
+
+#else
+
 // ---- POSIX ----
 
 #include <cerrno>
@@ -229,23 +455,6 @@ inline std::vector<std::string> comeNobody(std::vector<std::string> argomenti)
                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
     return argomenti;
 }
-
-// A copy of a built program in a directory of its own that any user can enter and run.
-class CopiaEseguibile {
-public:
-    explicit CopiaEseguibile(const fs::path &programma)
-        : m_percorso(m_cartella.file(programma.filename()))
-    {
-        fs::copy_file(programma, m_percorso);
-        if (!cambiaPermessi(m_cartella.percorso(), 0755) || !cambiaPermessi(m_percorso, 0755))
-            throw std::system_error(errno, std::generic_category(), m_percorso.string());
-    }
-    std::string str() const { return m_percorso.string(); }
-
-private:
-    CartellaTemporanea m_cartella;
-    fs::path m_percorso;
-};
 
 // A child process with its standard input, output and error on pipes.
 class Processo {
@@ -422,6 +631,34 @@ private:
     int m_uscita = -1;
     int m_errori = -1;
     std::optional<int> m_stato;
+};
+
+} // namespace prova
+
+#endif
+
+namespace prova {
+
+// A copy of a built program in a directory of its own that any user can enter and run.
+class CopiaEseguibile {
+public:
+    explicit CopiaEseguibile(const fs::path &programma)
+        : m_percorso(m_cartella.file(programma.filename()))
+    {
+        fs::copy_file(programma, m_percorso);
+#ifndef _WIN32
+        if (!cambiaPermessi(m_cartella.percorso(), 0755) || !cambiaPermessi(m_percorso, 0755))
+            throw std::system_error(errno, std::generic_category(), m_percorso.string());
+#endif
+    }
+    std::string str() const
+    {
+        return m_percorso.string();
+    }
+
+private:
+    CartellaTemporanea m_cartella;
+    fs::path m_percorso;
 };
 
 // Runs a program to the end with `ingresso` on its standard input. One that hangs is killed.

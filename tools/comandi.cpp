@@ -1,6 +1,7 @@
 #include "tools/comandi.h"
 
 #include "file/errorefile.h"
+#include "file/file.h"
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
@@ -60,8 +61,8 @@ private:
 
 std::filesystem::path fileDaLeggere(const Argomenti &argomenti, std::size_t indice)
 {
-    return argomenti.posizionali.size() > indice ? argomenti.posizionali[indice]
-                                                 : std::string(legge::NomeFileMassime);
+    return legge::PercorsoUtf8(argomenti.posizionali.size() > indice ? argomenti.posizionali[indice]
+                                                                     : legge::NomeFileMassime);
 }
 
 void controllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo)
@@ -213,10 +214,9 @@ int ComandoCodifica(const Argomenti &argomenti)
     controllaPosizionali(argomenti, 0, 1);
     if (!argomenti.uscita)
         throw ErroreUso{"manca il file da scrivere: indicalo con -o FILE"};
-    const std::filesystem::path ingresso = argomenti.posizionali.empty()
-                                               ? std::filesystem::path("-")
-                                               : std::filesystem::path(argomenti.posizionali[0]);
-    const std::filesystem::path uscita = *argomenti.uscita;
+    const std::filesystem::path ingresso =
+        legge::PercorsoUtf8(argomenti.posizionali.empty() ? "-" : argomenti.posizionali[0]);
+    const std::filesystem::path uscita = legge::PercorsoUtf8(*argomenti.uscita);
     const std::string nome = nomeDi(ingresso);
     const std::string nonScritto =
         "non ho scritto " + (standard(uscita) ? std::string("nulla") : nomeDi(uscita));

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -146,11 +147,11 @@ int chiudiUscita(int esito)
     return esito;
 }
 
-int esegui(const Comando &comando, int argc, char **argv)
+int esegui(const Comando &comando, const std::vector<std::string> &argv)
 {
     Argomenti argomenti;
     bool soloPosizionali = false;
-    for (int i = 2; i < argc; ++i) {
+    for (std::size_t i = 2; i < argv.size(); ++i) {
         const std::string_view a = argv[i];
         if (soloPosizionali || a.size() < 2 || a[0] != '-') {
             argomenti.posizionali.emplace_back(a);
@@ -166,7 +167,7 @@ int esegui(const Comando &comando, int argc, char **argv)
         } else if (a.starts_with("-o") && comando.uscita) {
             if (a.size() > 2)
                 argomenti.uscita = std::string(a.substr(2));
-            else if (i + 1 < argc)
+            else if (i + 1 < argv.size())
                 argomenti.uscita = argv[++i];
             else
                 return erroreUso("-o vuole il nome del file da scrivere", comando.nome);
@@ -197,12 +198,13 @@ int esegui(const Comando &comando, int argc, char **argv)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char **argvDelSistema)
 {
     // The system's reasons for file errors come in the user's language.
     std::setlocale(LC_ALL, "");
 
-    if (argc < 2)
+    const std::vector<std::string> argv = legge::ArgomentiUtf8(argc, argvDelSistema);
+    if (argv.size() < 2)
         return erroreUso("manca il comando", {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
@@ -211,7 +213,7 @@ int main(int argc, char **argv)
     }
     for (const Comando &comando : Comandi) {
         if (comando.nome == primo)
-            return esegui(comando, argc, argv);
+            return esegui(comando, argv);
     }
     return erroreUso("comando sconosciuto: «" + std::string(primo) + "»", {});
 }

@@ -2,9 +2,10 @@
 
 #include "app/messaggi.h"
 #include "app/opzioni.h"
-#include "laws/cp1252.h"
 #include "file/errorefile.h"
+#include "laws/cp1252.h"
 #include "laws/massime.h"
+#include "ui/disposizione.h"
 #include "ui/etichetta.h"
 #include "ui/fuoridallabarra.h"
 #include "ui/immagini.h"
@@ -36,18 +37,6 @@ namespace {
 
 const QString Bitmap101 = QStringLiteral("sfondo");
 const QString Bitmap102 = QStringLiteral("banner");
-
-// Layout at creation, in twips.
-constexpr int Label1Sinistra = 120;
-constexpr int Label1Larghezza = 6015;
-constexpr int Label1Altezza = 1035;
-constexpr int Image1Alto = 3240;
-constexpr int Image1Larghezza = 6255;
-constexpr int Image1Altezza = 495;
-// What the window adds to the label's height: the menu bar, the banner and the margins
-// around it. The banner sits 50 twips under the label.
-constexpr int MargineVerticale = 1150;
-constexpr int DistanzaBanner = 50;
 
 // The background picture is always pale, whatever the desktop's theme: the text on it keeps
 // the colour it has on a light desktop, and so does the window where the picture ends.

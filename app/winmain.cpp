@@ -1,0 +1,89 @@
+#include "app/avvia.h"
+#include "app/casuale.h"
+#include "app/messaggi.h"
+#include "app/rigadicomando.h"
+#include "ui/form1win32.h"
+#include "ui/messaggiwin32.h"
+#include "versione.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+
+namespace {
+
+constexpr char Aiuto[] =
+    "Una Legge al Giorno mostra a ogni avvio una legge, una breve massima con il suo titolo, in "
+    "una finestra che resta sopra le altre.\n\n"
+    "Non accetta opzioni. Legge Massime.dat e Option.dat nella cartella da cui viene avviato: "
+    "il collegamento nel menu Start la imposta sulla cartella dei dati in %APPDATA%.\n\n"
+    "Esc chiude la finestra, Ctrl+C copia la legge.";
+
+std::string Utf8(const wchar_t *testo)
+{
+    const int lunghezza = WideCharToMultiByte(CP_UTF8, 0, testo, -1, nullptr, 0, nullptr, nullptr);
+    std::string risultato(static_cast<std::size_t>(lunghezza > 0 ? lunghezza - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, testo, -1, risultato.data(), lunghezza, nullptr, nullptr);
+    return risultato;
+}
+
+// The program takes no options; an answer here means it ends at once, touching no file.
+// Returns the exit status, or -1 to go on.
+int RigaDiComando()
+{
+    int quanti = 0;
+    LPWSTR *argomenti = CommandLineToArgvW(GetCommandLineW(), &quanti);
+    if (!argomenti || quanti < 2) {
+        LocalFree(argomenti);
+        return -1;
+    }
+    const std::wstring primo = argomenti[1];
+    const std::string testo = Utf8(argomenti[1]);
+    LocalFree(argomenti);
+    if (primo == L"--help" || primo == L"/?") {
+        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, Aiuto);
+        return 0;
+    }
+    if (primo == L"--version") {
+        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, legge::TestoVersione(LEGGE_VERSIONE));
+        return 0;
+    }
+    legge::MostraMessaggio(nullptr, MB_ICONERROR,
+                           legge::TestoArgomentoSbagliato("leggealgiorno", testo));
+    return 2;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int)
+{
+    if (const int esito = RigaDiComando(); esito >= 0)
+        return esito;
+
+    try {
+        const auto cartella = legge::CartellaDiLavoro();
+        legge::Form1Win32 form1(istanza, cartella);
+        legge::OrologioDiSistema orologio;
+        legge::GeneratoreCasuale casuale;
+        if (const auto errore = legge::Avvia(form1, cartella, orologio, casuale)) {
+            legge::MostraMessaggio(nullptr, MB_ICONERROR, *errore);
+            return 1;
+        }
+        form1.Mostra();
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (TranslateAcceleratorW(form1.hwnd(), form1.acceleratori(), &msg))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        return static_cast<int>(msg.wParam);
+    } catch (const std::exception &errore) {
+        legge::MostraMessaggio(nullptr, MB_ICONERROR,
+                               legge::TestoErrore(legge::AvvioFallito, errore));
+        return 1;
+    }
+}

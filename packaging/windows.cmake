@@ -1,0 +1,22 @@
+# The Windows installer, made with NSIS: leggealgiorno-VERSION-setup.exe next to the programs.
+find_program(LEGGE_MAKENSIS makensis REQUIRED)
+# What the installer carries, in one place at the top of the build.
+set_target_properties(leggealgiorno massime PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(installatore ${CMAKE_BINARY_DIR}/leggealgiorno-${PROJECT_VERSION}-setup.exe)
+add_custom_command(
+    OUTPUT ${installatore}
+    COMMAND ${LEGGE_MAKENSIS} -V2 -INPUTCHARSET UTF8
+            "-DNOME=${LEGGE_NOME}"
+            -DVERSIONE=${PROJECT_VERSION}
+            -DPROGRAMMA=$<TARGET_FILE:leggealgiorno>
+            -DSTRUMENTO=$<TARGET_FILE:massime>
+            -DRACCOLTA=${CMAKE_BINARY_DIR}/Massime.dat
+            -DICONA=${PROJECT_SOURCE_DIR}/resources/icona.ico
+            -DUSCITA=${installatore}
+            ${CMAKE_CURRENT_SOURCE_DIR}/leggealgiorno.nsi
+    DEPENDS leggealgiorno.nsi leggealgiorno massime massime_dat
+            ${PROJECT_SOURCE_DIR}/resources/icona.ico
+    COMMENT "Installatore per Windows"
+    VERBATIM
+)
+add_custom_target(installatore ALL DEPENDS ${installatore})

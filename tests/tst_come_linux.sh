@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# massime.exe under Wine must answer as the Linux tool does: the same bytes on standard
+# output and the same exit status. CRT text mode, a console code page or a narrow path
+# would each show up here as a difference.
+#   tst_come_linux.sh MASSIME_LINUX MASSIME_EXE FILE [N...]   (N: 1..366 and 500 if none)
+# Wine comes from the environment (WINEPREFIX, WINEDEBUG), as for the other tests.
+set -uo pipefail
+linux=$1 windows=$2 file=$3
+shift 3
+numeri=("$@")
+((${#numeri[@]})) || numeri=($(seq 1 366) 500)
+
+temporanea=$(mktemp -d)
+trap 'rm -rf "$temporanea"' EXIT
+differenze=0
+
+# Runs one command on both tools; no `set -e` here, so each exit status is kept.
+confronta() {
+    "$linux" "$@" >"$temporanea/linux" 2>/dev/null
+    local esitoLinux=$?
+    wine "$windows" "$@" >"$temporanea/windows" 2>/dev/null
+    local esitoWindows=$?
+    if ((esitoLinux != esitoWindows)) || ! cmp -s "$temporanea/linux" "$temporanea/windows"; then
+        echo "diverso: massime $* (esito $esitoLinux su Linux, $esitoWindows su Windows)"
+        diff <(od -c "$temporanea/linux") <(od -c "$temporanea/windows") | head -20
+        differenze=$((differenze + 1))
+    fi
+}
+
+confronta decodifica --grezzo "$file"
+confronta decodifica "$file"
+confronta statistiche "$file"
+confronta mostra "${numeri[0]}" "$file"
+for n in "${numeri[@]}"; do
+    confronta mostra --json "$n" "$file"
+done
+echo "$((${#numeri[@]} + 4)) confronti su $file, $differenze differenze"
+((differenze == 0))

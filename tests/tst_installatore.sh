@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Windows installer, run silently in a Wine prefix of its own that is thrown away after:
+# what it installs and where, that it keeps the user's data, and what the uninstaller
+# removes and keeps.
+#   tst_installatore.sh INSTALLATORE RACCOLTA
+set -euo pipefail
+installatore=$1
+raccolta=$2
+
+WINEPREFIX=$(mktemp -d /tmp/installatore-XXXXXX)
+export WINEPREFIX WINEDEBUG=-all
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+# No screen: nothing here opens a window.
+unset DISPLAY WAYLAND_DISPLAY
+
+errori=0
+sbaglia() {
+    echo "ERRORE: $*" >&2
+    errori=$((errori + 1))
+}
+esiste() { [[ -e $1 ]] || sbaglia "manca $1"; }
+manca() { [[ ! -e $1 ]] || sbaglia "non doveva esserci $1"; }
+# A shortcut keeps its target and working folder as UTF-16 text.
+punta_a() {
+    local collegamento=$1 testo=$2
+    strings -el "$collegamento" | grep -qF "$testo" || sbaglia "$collegamento non nomina $testo"
+}
+
+installa() {
+    wine "$installatore" /S "$@"
+    wineserver -w
+}
+
+installa /AVVIOAUTOMATICO
+profilo=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
+programmi="$profilo/AppData/Local/Programs/Una Legge al Giorno"
+dati="$profilo/AppData/Roaming/Una Legge al Giorno"
+menu="$profilo/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+# Wine writes it "StartUp", Windows "Startup"; the file system here tells them apart.
+nome=$(cd "$menu" && find . -maxdepth 1 -iname startup -printf '%f')
+avvio="$menu/${nome:-Startup}"
+chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\LeggeAlGiorno'
+
+for file in leggealgiorno.exe massime.exe Massime.dat Disinstalla.exe; do
+    esiste "$programmi/$file"
+done
+cmp -s "$raccolta" "$dati/Massime.dat" || sbaglia "la cartella dei dati non ha la raccolta"
+for collegamento in "$menu/Una Legge al Giorno.lnk" "$avvio/Una Legge al Giorno.lnk"; do
+    esiste "$collegamento"
+    [[ -e $collegamento ]] || continue
+    punta_a "$collegamento" 'Programs\Una Legge al Giorno\leggealgiorno.exe'
+    punta_a "$collegamento" 'Roaming\Una Legge al Giorno'
+done
+wine reg query "$chiave" /v DisplayName 2>/dev/null | grep -q 'Una Legge al Giorno' ||
+    sbaglia "manca la voce fra i programmi installati"
+wine reg query "$chiave" /v UninstallString 2>/dev/null | grep -qF 'Disinstalla.exe' ||
+    sbaglia "la voce fra i programmi installati non sa come disinstallare"
+
+# The user's own files, left byte for byte by a second install.
+printf 'la mia raccolta' >"$dati/Massime.dat"
+printf 'la mia scelta\r\n' >"$dati/Option.dat"
+installa
+[[ $(cat "$dati/Massime.dat") == 'la mia raccolta' ]] || sbaglia "reinstallare ha sostituito Massime.dat"
+[[ $(cat "$dati/Option.dat") == $'la mia scelta\r' ]] || sbaglia "reinstallare ha toccato Option.dat"
+
+wine "$programmi/Disinstalla.exe" /S
+wineserver -w
+manca "$programmi"
+manca "$menu/Una Legge al Giorno.lnk"
+manca "$avvio/Una Legge al Giorno.lnk"
+if wine reg query "$chiave" >/dev/null 2>&1; then
+    sbaglia "la voce fra i programmi installati è rimasta"
+fi
+[[ $(cat "$dati/Massime.dat" 2>/dev/null) == 'la mia raccolta' ]] ||
+    sbaglia "disinstallare ha tolto i dati dell'utente"
+esiste "$dati/Option.dat"
+
+# Without /AVVIOAUTOMATICO nothing starts at login.
+installa
+esiste "$menu/Una Legge al Giorno.lnk"
+manca "$avvio/Una Legge al Giorno.lnk"
+
+((errori == 0)) && echo "Installatore: tutto a posto"
+exit $((errori > 0))

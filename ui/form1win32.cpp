@@ -1,0 +1,623 @@
+#include "ui/form1win32.h"
+
+#include "app/messaggi.h"
+#include "app/opzioni.h"
+#include "laws/cp1252.h"
+#include "laws/massime.h"
+#include "resources/risorse.h"
+#include "ui/disposizione.h"
+#include "ui/messaggiwin32.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+namespace legge {
+
+namespace {
+
+constexpr wchar_t ClasseForm1[] = L"Form1";
+constexpr wchar_t ClasseLabel1[] = L"Label1";
+constexpr wchar_t ClasseImage1[] = L"Image1";
+constexpr wchar_t TitoloIniziale[] = L"Una Legge al Giorno";
+
+constexpr DWORD Stile = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD StileEsteso = WS_EX_TOOLWINDOW;
+
+// Dark and fixed, since the picture under it is always light: the text must not take the
+// desktop's colours.
+constexpr COLORREF ColoreTesto = RGB(0, 0, 0);
+// Beyond the background picture, when a long law makes the window taller than it.
+constexpr COLORREF ColoreOltreSfondo = RGB(255, 255, 255);
+
+// DT_EDITCONTROL breaks a word that is wider than the line instead of cutting it off.
+constexpr UINT FormatoTesto =
+    DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
+
+// Every byte has its character, all of them in the Basic Multilingual Plane.
+std::wstring Testo(const std::string &cp1252)
+{
+    std::wstring testo;
+    testo.reserve(cp1252.size());
+    for (const char byte : cp1252)
+        testo.push_back(static_cast<wchar_t>(CarattereCp1252(static_cast<unsigned char>(byte))));
+    return testo;
+}
+
+[[noreturn]] void ErroreDiSistema(const char *cosa)
+{
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), cosa);
+}
+
+void RegistraClasse(HINSTANCE istanza, const wchar_t *nome, WNDPROC procedura, HICON icona,
+                    HICON piccola)
+{
+    WNDCLASSEXW classe{};
+    classe.cbSize = sizeof classe;
+    classe.style = CS_HREDRAW | CS_VREDRAW;
+    classe.lpfnWndProc = procedura;
+    classe.hInstance = istanza;
+    classe.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    classe.hIcon = icona;
+    classe.hIconSm = piccola;
+    classe.lpszClassName = nome;
+    // A class left over from an earlier window of this process is as good.
+    if (!RegisterClassExW(&classe) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        ErroreDiSistema("RegisterClassExW");
+}
+
+template <class Finestra> Finestra *Proprietario(HWND hwnd, UINT msg, LPARAM l)
+{
+    if (msg == WM_NCCREATE) {
+        auto *finestra =
+            static_cast<Finestra *>(reinterpret_cast<CREATESTRUCTW *>(l)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(finestra));
+        return finestra;
+    }
+    return reinterpret_cast<Finestra *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+HBITMAP CaricaBitmap(HINSTANCE istanza, int id)
+{
+    return static_cast<HBITMAP>(LoadImageW(istanza, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+}
+
+// A copy of `origine` at `larghezza` x `altezza`, smoothed, ready to be copied as it is.
+HBITMAP Adatta(HBITMAP origine, int larghezza, int altezza)
+{
+    BITMAP info{};
+    GetObjectW(origine, sizeof info, &info);
+    HDC schermo = GetDC(nullptr);
+    HDC da = CreateCompatibleDC(schermo);
+    HDC a = CreateCompatibleDC(schermo);
+    HBITMAP risultato = CreateCompatibleBitmap(schermo, larghezza, altezza);
+    const HGDIOBJ vecchiaDa = SelectObject(da, origine);
+    const HGDIOBJ vecchiaA = SelectObject(a, risultato);
+    if (info.bmWidth == larghezza && info.bmHeight == altezza) {
+        BitBlt(a, 0, 0, larghezza, altezza, da, 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(a, HALFTONE);
+        SetBrushOrgEx(a, 0, 0, nullptr);
+        StretchBlt(a, 0, 0, larghezza, altezza, da, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    }
+    SelectObject(da, vecchiaDa);
+    SelectObject(a, vecchiaA);
+    DeleteDC(da);
+    DeleteDC(a);
+    ReleaseDC(nullptr, schermo);
+    return risultato;
+}
+
+} // namespace
+
+Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
+    : m_cartella(std::move(cartella)), m_istanza(istanza)
+{
+    const auto icona = [istanza](int lato) {
+        return static_cast<HICON>(LoadImageW(istanza, MAKEINTRESOURCEW(RISORSA_ICONA), IMAGE_ICON,
+                                             lato, lato, LR_SHARED));
+    };
+    RegistraClasse(istanza, ClasseForm1, ProceduraForm1, icona(GetSystemMetrics(SM_CXICON)),
+                   icona(GetSystemMetrics(SM_CXSMICON)));
+    RegistraClasse(istanza, ClasseLabel1, ProceduraLabel1, nullptr, nullptr);
+    RegistraClasse(istanza, ClasseImage1, ProceduraImage1, nullptr, nullptr);
+
+    HMENU barra = CreateMenu();
+    m_opzioni = CreatePopupMenu();
+    AppendMenuW(m_opzioni, MF_STRING | MF_CHECKED, IdGiorno, L"Una Legge al Giorno");
+    AppendMenuW(m_opzioni, MF_STRING, IdCasuale, L"Legge Casuale");
+    // The note is text, not a separator line, and cannot be chosen.
+    for (const wchar_t *nota : {L"-------------------------", L"Le modifiche avranno",
+                                L"effetto alla prossima", L"esecuzione."})
+        AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, nota);
+    AppendMenuW(barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni), L"Opzioni");
+
+    // Created at its size on the main monitor: under Wine every later move costs a trip to
+    // the display server.
+    m_dpi = GetDpiForSystem();
+    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
+    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
+    m_hwnd = CreateWindowExW(StileEsteso, ClasseForm1, TitoloIniziale, Stile, CW_USEDEFAULT,
+                             CW_USEDEFAULT, esterno.right - esterno.left,
+                             esterno.bottom - esterno.top, nullptr, barra, istanza, this);
+    if (!m_hwnd) {
+        DestroyMenu(barra);
+        ErroreDiSistema("CreateWindowExW");
+    }
+    m_label1 = CreateWindowExW(0, ClasseLabel1, L"", WS_CHILD | WS_VISIBLE, pixel(Label1Sinistra),
+                               0, pixel(Label1Larghezza), pixel(Label1Altezza), m_hwnd, nullptr,
+                               istanza, this);
+    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, pixel(Image1Alto),
+                               pixel(Image1Larghezza), pixel(Image1Altezza), m_hwnd, nullptr,
+                               istanza, this);
+    if (!m_label1 || !m_image1)
+        ErroreDiSistema("CreateWindowExW");
+
+    ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, IdEsci},
+                     {FVIRTKEY | FCONTROL, 'C', IdCopia},
+                     {FVIRTKEY | FCONTROL, VK_INSERT, IdCopia}};
+    m_acceleratori = CreateAcceleratorTableW(tasti, static_cast<int>(std::size(tasti)));
+
+    m_dpi = GetDpiForWindow(m_hwnd);
+    preparaPerDpi();
+    dimensiona();
+}
+
+Form1Win32::~Form1Win32()
+{
+    if (m_hwnd) {
+        // No message may reach this object while it is being taken apart.
+        for (HWND finestra : {m_hwnd, m_label1, m_image1})
+            SetWindowLongPtrW(finestra, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+    if (m_acceleratori)
+        DestroyAcceleratorTable(m_acceleratori);
+    liberaImmagini();
+    if (m_carattere)
+        DeleteObject(m_carattere);
+}
+
+void Form1Win32::RendiInPrimoPiano()
+{
+    SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Form1Win32::ImpostaModo(Modo modo)
+{
+    m_modo = modo;
+    mostraModo();
+}
+
+void Form1Win32::mostraModo()
+{
+    CheckMenuItem(m_opzioni, IdGiorno, MF_BYCOMMAND | (m_modo == ModoGiorno ? MF_CHECKED : 0));
+    CheckMenuItem(m_opzioni, IdCasuale, MF_BYCOMMAND | (m_modo == ModoCasuale ? MF_CHECKED : 0));
+}
+
+void Form1Win32::MostraLegge(int numeroGiorno)
+{
+    // The pictures are set on every call, found or not.
+    preparaPerDpi();
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+
+    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
+    if (!legge.trovata)
+        return;
+
+    m_titolo = legge.titolo ? Testo(*legge.titolo) : std::wstring();
+    if (legge.titolo)
+        SetWindowTextW(m_hwnd, (L"  " + m_titolo).c_str());
+    m_testo = Testo(legge.corpo);
+    // Kept as the label's own text too, where screen readers and the tests find it.
+    SetWindowTextW(m_label1, m_testo.c_str());
+    m_leggeMostrata = true;
+    m_scorrimento = 0;
+    dimensiona();
+}
+
+void Form1Win32::Casuale_Click(int indice)
+{
+    try {
+        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+    } catch (const std::exception &errore) {
+        // Nothing was written, so the marks keep showing the stored mode and the user can
+        // try again once the cause is fixed.
+        MostraMessaggio(m_hwnd, MB_ICONERROR, TestoErrore(ModoNonSalvato, errore));
+    }
+    mostraModo();
+}
+
+void Form1Win32::Mostra()
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &lavoro = monitor.rcWork;
+    RECT finestra{};
+    GetWindowRect(m_hwnd, &finestra);
+    const int larghezza = finestra.right - finestra.left;
+    const int altezza = finestra.bottom - finestra.top;
+    const int x = lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2;
+    const int y =
+        std::max<int>(lavoro.top, lavoro.top + (lavoro.bottom - lavoro.top - altezza) / 2);
+    // Centred on the monitor it is on, so its scale stays the one it was laid out for.
+    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    // So that Esc and Ctrl+C work at once, without a click on the window first.
+    SetForegroundWindow(m_hwnd);
+    SetFocus(m_hwnd);
+}
+
+int Form1Win32::pixel(int twip) const
+{
+    return MulDiv(twip, static_cast<int>(m_dpi), TwipPerPollice);
+}
+
+void Form1Win32::liberaImmagini()
+{
+    for (Immagine *immagine : {&m_sfondo, &m_banner}) {
+        if (immagine->bitmap)
+            DeleteObject(immagine->bitmap);
+        *immagine = {};
+    }
+}
+
+void Form1Win32::preparaPerDpi()
+{
+    NONCLIENTMETRICSW metriche{};
+    metriche.cbSize = sizeof metriche;
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metriche, &metriche, 0, m_dpi);
+    if (m_carattere)
+        DeleteObject(m_carattere);
+    m_carattere = CreateFontIndirectW(&metriche.lfMessageFont);
+
+    // The picture drawn for the nearest scale at or above the monitor's, shrunk to fit.
+    const int percento = MulDiv(static_cast<int>(m_dpi), 100, 96);
+    const int sfondo = percento <= 100   ? RISORSA_SFONDO
+                       : percento <= 150 ? RISORSA_SFONDO_150
+                                         : RISORSA_SFONDO_200;
+    const int banner = percento <= 100   ? RISORSA_BANNER
+                       : percento <= 150 ? RISORSA_BANNER_150
+                                         : RISORSA_BANNER_200;
+    liberaImmagini();
+    const int lato = MulDiv(SfondoLato, static_cast<int>(m_dpi), 96);
+    if (HBITMAP originale = CaricaBitmap(m_istanza, sfondo)) {
+        m_sfondo = {Adatta(originale, lato, lato), lato, lato};
+        DeleteObject(originale);
+    }
+    const int larghezza = pixel(Image1Larghezza);
+    const int altezza = pixel(Image1Altezza);
+    if (HBITMAP originale = CaricaBitmap(m_istanza, banner)) {
+        m_banner = {Adatta(originale, larghezza, altezza), larghezza, altezza};
+        DeleteObject(originale);
+    }
+    SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
+}
+
+int Form1Win32::altezzaTesto(int larghezza) const
+{
+    HDC dc = GetDC(m_label1);
+    const HGDIOBJ vecchio = SelectObject(dc, m_carattere);
+    RECT area{0, 0, larghezza, 0};
+    DrawTextW(dc, m_testo.c_str(), static_cast<int>(m_testo.size()), &area,
+              FormatoTesto | DT_CALCRECT);
+    SelectObject(dc, vecchio);
+    ReleaseDC(m_label1, dc);
+    return area.bottom - area.top;
+}
+
+void Form1Win32::dimensiona()
+{
+    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
+    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
+    const int larghezza = esterno.right - esterno.left;
+    int altezza = esterno.bottom - esterno.top;
+
+    const int label1Larghezza = pixel(Label1Larghezza);
+    int label1Altezza = pixel(Label1Altezza);
+    int bannerAlto = pixel(Image1Alto);
+    bool scorre = false;
+    if (m_leggeMostrata) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const int massima = monitor.rcWork.bottom - monitor.rcWork.top;
+        label1Altezza = altezzaTesto(label1Larghezza);
+        // When the law does not fit, the window stops at the work area and the label
+        // scrolls, its text wrapped beside the scroll bar.
+        if (label1Altezza + pixel(MargineVerticale) > massima) {
+            scorre = true;
+            label1Altezza = std::max(0, massima - pixel(MargineVerticale));
+            m_altezzaTesto =
+                altezzaTesto(label1Larghezza - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi));
+        }
+        altezza = label1Altezza + pixel(MargineVerticale);
+        bannerAlto = label1Altezza + pixel(DistanzaBanner);
+    }
+
+    // Each move costs a trip to the display server under some systems: only what changes.
+    const auto colloca = [](HWND hwnd, int x, int y, int larghezza, int altezza) {
+        RECT ora{};
+        GetWindowRect(hwnd, &ora);
+        MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT *>(&ora), 2);
+        const bool figlio = GetParent(hwnd) != nullptr;
+        if (ora.right - ora.left != larghezza || ora.bottom - ora.top != altezza ||
+            (figlio && (ora.left != x || ora.top != y)))
+            SetWindowPos(hwnd, nullptr, x, y, larghezza, altezza,
+                         SWP_NOZORDER | SWP_NOACTIVATE | (figlio ? 0 : SWP_NOMOVE));
+    };
+    colloca(m_hwnd, 0, 0, larghezza, altezza);
+    colloca(m_label1, pixel(Label1Sinistra), 0, label1Larghezza, label1Altezza);
+    colloca(m_image1, 0, bannerAlto, m_banner.larghezza, m_banner.altezza);
+    if (!scorre) {
+        m_altezzaTesto = label1Altezza;
+        m_scorrimento = 0;
+    }
+    // A range that fits in one page hides the scroll bar.
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = scorre ? m_altezzaTesto - 1 : 0;
+    info.nPage = scorre ? static_cast<UINT>(label1Altezza) : 1;
+    info.nPos = m_scorrimento;
+    SetScrollInfo(m_label1, SB_VERT, &info, TRUE);
+    scorri(m_scorrimento);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void Form1Win32::scorri(int posizione)
+{
+    RECT area{};
+    GetClientRect(m_label1, &area);
+    const int massimo = std::max(0, m_altezzaTesto - static_cast<int>(area.bottom));
+    m_scorrimento = std::clamp(posizione, 0, massimo);
+    SetScrollPos(m_label1, SB_VERT, m_scorrimento, TRUE);
+    InvalidateRect(m_label1, nullptr, FALSE);
+}
+
+void Form1Win32::disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const
+{
+    // (x, y) is where the drawing's top-left corner lies in the window's client area.
+    const RECT tutto{0, 0, larghezza, altezza};
+    HBRUSH bianco = CreateSolidBrush(ColoreOltreSfondo);
+    FillRect(dc, &tutto, bianco);
+    DeleteObject(bianco);
+    if (!m_sfondo.bitmap)
+        return;
+    HDC memoria = CreateCompatibleDC(dc);
+    const HGDIOBJ vecchia = SelectObject(memoria, m_sfondo.bitmap);
+    BitBlt(dc, 0, 0, std::min(larghezza, m_sfondo.larghezza - x),
+           std::min(altezza, m_sfondo.altezza - y), memoria, x, y, SRCCOPY);
+    SelectObject(memoria, vecchia);
+    DeleteDC(memoria);
+}
+
+void Form1Win32::copia() const
+{
+    if (m_titolo.empty() && m_testo.empty())
+        return;
+    // The body starts with the line break that ended the title. Windows programs expect
+    // CR LF between lines of pasted text.
+    std::wstring testo;
+    for (const wchar_t c : m_titolo + m_testo) {
+        if (c == L'\n')
+            testo += L'\r';
+        testo += c;
+    }
+    // Another program (a clipboard manager) may hold the clipboard for a moment.
+    bool aperti = false;
+    for (int tentativo = 0; tentativo < 20 && !(aperti = OpenClipboard(m_hwnd)); ++tentativo)
+        Sleep(10);
+    if (!aperti)
+        return;
+    EmptyClipboard();
+    const std::size_t byte = (testo.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memoria = GlobalAlloc(GMEM_MOVEABLE, byte)) {
+        if (void *dati = GlobalLock(memoria)) {
+            std::copy_n(testo.c_str(), testo.size() + 1, static_cast<wchar_t *>(dati));
+            GlobalUnlock(memoria);
+            if (!SetClipboardData(CF_UNICODETEXT, memoria))
+                GlobalFree(memoria);
+        } else {
+            GlobalFree(memoria);
+        }
+    }
+    CloseClipboard();
+}
+
+LRESULT CALLBACK Form1Win32::ProceduraForm1(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    auto *finestra = Proprietario<Form1Win32>(hwnd, msg, l);
+    if (!finestra)
+        return DefWindowProcW(hwnd, msg, w, l);
+    if (msg == WM_NCDESTROY) {
+        // Closed by the user: the object outlives its window and must not destroy it again.
+        finestra->m_hwnd = finestra->m_label1 = finestra->m_image1 = nullptr;
+        return DefWindowProcW(hwnd, msg, w, l);
+    }
+    if (!finestra->m_hwnd)
+        finestra->m_hwnd = hwnd;
+    return finestra->messaggio(msg, w, l);
+}
+
+LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        RECT area{};
+        GetClientRect(m_hwnd, &area);
+        disegnaSfondo(reinterpret_cast<HDC>(w), 0, 0, area.right, area.bottom);
+        return 1;
+    }
+    case WM_INITMENUPOPUP:
+        // Another window of the program may have stored another mode since this one read it.
+        if (reinterpret_cast<HMENU>(w) == m_opzioni) {
+            m_modo = ModoDelMenu(m_cartella, m_modo);
+            mostraModo();
+        }
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(w)) {
+        case IdGiorno:
+        case IdCasuale:
+            Casuale_Click(static_cast<int>(LOWORD(w)));
+            return 0;
+        case IdEsci:
+            PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        case IdCopia:
+            copia();
+            return 0;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        return SendMessageW(m_label1, msg, w, l);
+    case WM_KEYDOWN:
+        switch (w) {
+        case VK_UP:
+        case VK_DOWN:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END:
+            return SendMessageW(m_label1, msg, w, l);
+        }
+        break;
+    case WM_DPICHANGED: {
+        m_dpi = HIWORD(w);
+        preparaPerDpi();
+        const auto *suggerito = reinterpret_cast<const RECT *>(l);
+        SetWindowPos(m_hwnd, nullptr, suggerito->left, suggerito->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        dimensiona();
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(m_hwnd, msg, w, l);
+}
+
+LRESULT CALLBACK Form1Win32::ProceduraLabel1(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (auto *finestra = Proprietario<Form1Win32>(hwnd, msg, l)) {
+        if (!finestra->m_label1)
+            finestra->m_label1 = hwnd;
+        return finestra->messaggioLabel1(msg, w, l);
+    }
+    return DefWindowProcW(hwnd, msg, w, l);
+}
+
+LRESULT Form1Win32::messaggioLabel1(UINT msg, WPARAM w, LPARAM l)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(m_carattere);
+    case WM_SETFONT:
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_label1, &ps);
+        RECT area{};
+        GetClientRect(m_label1, &area);
+        // Drawn off screen first, so that scrolling does not flicker.
+        HDC memoria = CreateCompatibleDC(dc);
+        HBITMAP tela = CreateCompatibleBitmap(dc, area.right, area.bottom);
+        const HGDIOBJ vecchiaTela = SelectObject(memoria, tela);
+        POINT origine{0, 0};
+        MapWindowPoints(m_label1, m_hwnd, &origine, 1);
+        disegnaSfondo(memoria, origine.x, origine.y, area.right, area.bottom);
+        const HGDIOBJ vecchioCarattere = SelectObject(memoria, m_carattere);
+        SetBkMode(memoria, TRANSPARENT);
+        SetTextColor(memoria, ColoreTesto);
+        RECT testo{0, -m_scorrimento, area.right, m_altezzaTesto - m_scorrimento};
+        DrawTextW(memoria, m_testo.c_str(), static_cast<int>(m_testo.size()), &testo, FormatoTesto);
+        BitBlt(dc, 0, 0, area.right, area.bottom, memoria, 0, 0, SRCCOPY);
+        SelectObject(memoria, vecchioCarattere);
+        SelectObject(memoria, vecchiaTela);
+        DeleteObject(tela);
+        DeleteDC(memoria);
+        EndPaint(m_label1, &ps);
+        return 0;
+    }
+    case WM_VSCROLL: {
+        RECT area{};
+        GetClientRect(m_label1, &area);
+        const int riga = std::max(1, static_cast<int>(area.bottom) / 10);
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(m_label1, SB_VERT, &info);
+        switch (LOWORD(w)) {
+        case SB_LINEUP:
+            scorri(m_scorrimento - riga);
+            break;
+        case SB_LINEDOWN:
+            scorri(m_scorrimento + riga);
+            break;
+        case SB_PAGEUP:
+            scorri(m_scorrimento - area.bottom);
+            break;
+        case SB_PAGEDOWN:
+            scorri(m_scorrimento + area.bottom);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            scorri(info.nTrackPos);
+            break;
+        case SB_TOP:
+            scorri(0);
+            break;
+        case SB_BOTTOM:
+            scorri(m_altezzaTesto);
+            break;
+        }
+        return 0;
+    }
+    case WM_MOUSEWHEEL: {
+        RECT area{};
+        GetClientRect(m_label1, &area);
+        const int passo = static_cast<int>(area.bottom) / 4;
+        scorri(m_scorrimento - GET_WHEEL_DELTA_WPARAM(w) * passo / WHEEL_DELTA);
+        return 0;
+    }
+    case WM_KEYDOWN: {
+        const WPARAM comando[][2] = {{VK_UP, SB_LINEUP},    {VK_DOWN, SB_LINEDOWN},
+                                     {VK_PRIOR, SB_PAGEUP}, {VK_NEXT, SB_PAGEDOWN},
+                                     {VK_HOME, SB_TOP},     {VK_END, SB_BOTTOM}};
+        for (const auto &[tasto, scorrimento] : comando) {
+            if (tasto == w)
+                return messaggioLabel1(WM_VSCROLL, scorrimento, 0);
+        }
+        return 0;
+    }
+    }
+    return DefWindowProcW(m_label1, msg, w, l);
+}
+
+LRESULT CALLBACK Form1Win32::ProceduraImage1(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    auto *finestra = Proprietario<Form1Win32>(hwnd, msg, l);
+    if (finestra && msg == WM_ERASEBKGND)
+        return 1;
+    if (finestra && msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (finestra->m_banner.bitmap) {
+            HDC memoria = CreateCompatibleDC(dc);
+            const HGDIOBJ vecchia = SelectObject(memoria, finestra->m_banner.bitmap);
+            BitBlt(dc, 0, 0, finestra->m_banner.larghezza, finestra->m_banner.altezza, memoria, 0,
+                   0, SRCCOPY);
+            SelectObject(memoria, vecchia);
+            DeleteDC(memoria);
+        }
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, w, l);
+}
+
+} // namespace legge

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/formload.h"
+#include "settings/modo.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+namespace legge {
+
+// The program's only window on Windows: the law's text over a background picture, a
+// banner below it, and the "Opzioni" menu with the display mode. Child windows of class
+// "Label1" and "Image1" hold the text and the banner, so that their places can be read
+// from outside like any window's.
+class Form1Win32 : public FinestraAvvio {
+public:
+    // Command ids: the two mode items (an item's index is its id), and the keys.
+    static constexpr UINT IdGiorno = 1;
+    static constexpr UINT IdCasuale = 2;
+    static constexpr UINT IdEsci = 100;  // Esc
+    static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
+
+    // Creates the window, hidden. Option.dat and Massime.dat are looked up in `cartella`.
+    // Throws std::system_error when the system refuses the window.
+    Form1Win32(HINSTANCE istanza, std::filesystem::path cartella);
+    ~Form1Win32() override;
+    Form1Win32(const Form1Win32 &) = delete;
+    Form1Win32 &operator=(const Form1Win32 &) = delete;
+
+    void RendiInPrimoPiano() override;
+    Modo modo() const override { return m_modo; }
+    void ImpostaModo(Modo modo) override;
+    // Puts law `numeroGiorno` on screen and fits the window's height to it, within the
+    // monitor's work area. Throws legge::ErroreFile when the law file cannot be read.
+    void MostraLegge(int numeroGiorno) override;
+
+    // Stores the mode of menu item `indice` (1 or 2) for the next start.
+    void Casuale_Click(int indice);
+
+    // Centres the window on its monitor's work area, shows it and takes the keyboard.
+    void Mostra();
+
+    HWND hwnd() const { return m_hwnd; }
+    HACCEL acceleratori() const { return m_acceleratori; }
+
+private:
+    struct Immagine {
+        HBITMAP bitmap = nullptr;
+        int larghezza = 0;
+        int altezza = 0;
+    };
+
+    static LRESULT CALLBACK ProceduraForm1(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ProceduraLabel1(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ProceduraImage1(HWND, UINT, WPARAM, LPARAM);
+    LRESULT messaggio(UINT msg, WPARAM w, LPARAM l);
+    LRESULT messaggioLabel1(UINT msg, WPARAM w, LPARAM l);
+
+    int pixel(int twip) const;
+    void preparaPerDpi();
+    void liberaImmagini();
+    void dimensiona();
+    int altezzaTesto(int larghezza) const;
+    void scorri(int posizione);
+    void disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const;
+    void mostraModo();
+    void copia() const;
+
+    std::filesystem::path m_cartella;
+    HINSTANCE m_istanza;
+    HWND m_hwnd = nullptr;
+    HWND m_label1 = nullptr;
+    HWND m_image1 = nullptr;
+    HMENU m_opzioni = nullptr;
+    HACCEL m_acceleratori = nullptr;
+    UINT m_dpi = 96;
+    HFONT m_carattere = nullptr;
+    Immagine m_sfondo; // already at the size it is drawn at
+    Immagine m_banner; // already stretched to the banner's rectangle
+    Modo m_modo = ModoGiorno;
+    bool m_leggeMostrata = false;
+    std::wstring m_titolo; // as shown, for the clipboard
+    std::wstring m_testo;
+    int m_altezzaTesto = 0; // the whole text's, when it scrolls inside the label
+    int m_scorrimento = 0;
+};
+
+} // namespace legge
