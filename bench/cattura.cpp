@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the pictures of the window shown in the README: the program started in a
 // temporary directory holding a sample law for every day, or with --scuro the same window
 // under a dark theme. scripts/screenshot runs it on Xvfb with a window manager, whose title

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for bench/startup: the program's window with its parts and nothing else:
 // no file read, no logic.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the Windows start-up in bench/startup: the program's window with its parts
 // and nothing else: the same tool window kept on top, menu of six items, pictures from the
 // same resources and a wrapped text in the message font; no file read, no logic.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Looks up the last record of a 256 MiB law file and prints the throughput and the peak
 // memory of the process that did it. A bare memchr pass over the same file is printed
 // beside it, as the ceiling that the lookup is measured against. The same lookup through

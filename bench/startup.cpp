@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up cost of the program against a bare window with the same parts. Run on an
 // X server (Xvfb will do):
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak memory of `massime verifica` and `massime statistiche` against the size of the file
 // they read. Three shapes of file, each at two sizes: ordinary records, one record as long
 // as the whole file, and a file of undefined bytes (a problem in every byte). What a run

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's mingw-w64:
 #   cmake -S . -B build-windows -G Ninja --toolchain cmake/mingw-w64.cmake
 # The posix thread model is the one whose libstdc++ has std::thread and std::mutex.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on POSIX systems.
 #include "file/file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on Windows. Paths reach the system as UTF-16 and bytes as they are: no
 // C runtime stream, hence no text mode (which would turn LF into CR LF and stop reading at
 // byte 0x1A), and no code page but UTF-8 between here and the rest of the program.

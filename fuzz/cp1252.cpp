@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 both ways. Any byte string survives the trip to UTF-8 and back unchanged;
 // any UTF-8 input either converts and comes back unchanged, or is refused at the first
 // character that has no byte, with its line and column counted correctly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The law file's readers against the format as its description puts it, read here in a
 // different way: the input is the plain text, split at every '/' at once, and each piece
 // judged on its own. The core gets the same text in its stored form.

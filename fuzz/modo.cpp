@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options-file reader against the format read literally: the first line ends at the
 // first CR or at the end of the file, and only an exact marker counts.
 #include "fileinmemoria.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays a fuzzer's corpus through its entry point, for builds without libFuzzer.
 #include <algorithm>
 #include <cstdint>

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer. A per-user install: no administrator prompt, nothing outside the
 ; user's profile. The build passes NOME, VERSIONE, PROGRAMMA, STRUMENTO, RACCOLTA, ICONA
 ; and USCITA with -D.

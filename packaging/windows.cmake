@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer, made with NSIS: leggealgiorno-VERSION-setup.exe next to the programs.
 find_program(LEGGE_MAKENSIS makensis REQUIRED)
 # What the installer carries, in one place at the top of the build.

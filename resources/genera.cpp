@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's pictures and icon, each at 100 %, 150 % and 200 % of its size (the
 // larger ones named with @1.5x and @2x, as Qt names them). Their PNGs are committed, so a
 // build never runs this; run it after changing the artwork:

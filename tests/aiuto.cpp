@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one core operation in a process of its own, so that the tests can give it what
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the window the way the program does, in the current directory, but never shows
 // it: a message box would wait for ever for a click that no test can give. Prints what the
 // user would see instead.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The launcher, run from a fake install tree whose "program" only reports where and how it was
 # started. Usage: tst_avvio.sh LAUNCHER AUTOSTART_TEMPLATE VOCEDESKTOP_CMAKE APPLICATION_ID
 set -uo pipefail

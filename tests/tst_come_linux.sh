@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # massime.exe under Wine must answer as the Linux tool does: the same bytes on standard
 # output and the same exit status. CRT text mode, a console code page or a narrow path
 # would each show up here as a difference.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # massime.exe on a console: the letters of a law reach the screen as characters, whatever
 # the console's code page, and its control bytes as escapes that do nothing. Wine makes a
 # console of a terminal; script(1) gives it one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows window, driven from outside as the desktop would: leggealgiorno.exe starts in a
 // folder of its own, its windows are found by its process id and read through the system's
 // calls, and it gets the messages that a menu click or a key sends. Needs a screen (under

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer, run silently in a Wine prefix of its own that is thrown away after:
 # what it installs and where, that it keeps the user's data, and what the uninstaller
 # removes and keeps.

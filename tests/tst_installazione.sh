@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built tree under an unusual prefix into a staging directory, then uses what was
 # installed as a user would: the tool on the bundled collection, and the program through the
 # launcher in a fresh home. Usage: tst_installazione.sh BUILD_DIR APPLICATION_ID

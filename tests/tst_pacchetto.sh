@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the built tree and checks what it holds and declares, and
 # what lintian, where installed, finds in it. Usage: tst_pacchetto.sh BUILD_DIR APPLICATION_ID VERSION
 set -uo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's start-up facing the same broken, hostile or missing files as the core, and
 // a user without rights. Each start runs in a process of its own (tests/aiutofinestra),
 // which builds the real Form1 and runs the real start-up but prints, instead of showing,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built `massime` tool as a user would, and holds its answers against the core.
 
 #include "file/file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Scaffolding shared by the tests, in standard C++ and the system's own calls only, so that

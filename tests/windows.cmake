@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows edition's own tests, beyond the core's.
 
 # The window, driven on a virtual screen. Its Wine prefix is its own: a wineserver started

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 

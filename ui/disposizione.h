@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The window's layout at creation, shared by both front-ends. Lengths are in twips, 1/1440
