@@ -167,44 +167,12 @@ std::string descriviTipo(mode_t modo)
 
 } // namespace
 
-FileAperto::FileAperto(std::intptr_t nativo, std::filesystem::path percorso, bool proprio) noexcept
-    : m_nativo(nativo), m_percorso(std::move(percorso)), m_proprio(proprio)
-{
-}
-
-FileAperto::~FileAperto()
-{
-    chiudi();
-}
-
-FileAperto::FileAperto(FileAperto &&altro) noexcept
-    : m_nativo(std::exchange(altro.m_nativo, -1)), m_percorso(std::move(altro.m_percorso)),
-      m_proprio(std::exchange(altro.m_proprio, false))
-{
-}
-
-FileAperto &FileAperto::operator=(FileAperto &&altro) noexcept
-{
-    if (this != &altro) {
-        chiudi();
-        m_nativo = std::exchange(altro.m_nativo, -1);
-        m_percorso = std::move(altro.m_percorso);
-        m_proprio = std::exchange(altro.m_proprio, false);
-    }
-    return *this;
-}
-
 void FileAperto::chiudi() noexcept
 {
     if (m_proprio && m_nativo >= 0)
         ::close(static_cast<int>(m_nativo));
     m_nativo = -1;
     m_proprio = false;
-}
-
-FileAperto::operator bool() const noexcept
-{
-    return m_nativo >= 0;
 }
 
 std::size_t FileAperto::leggi(char *dati, std::size_t dimensione)
@@ -216,18 +184,6 @@ std::size_t FileAperto::leggi(char *dati, std::size_t dimensione)
         if (errno != EINTR)
             lancia(m_percorso);
     }
-}
-
-std::size_t FileAperto::riempi(char *dati, std::size_t dimensione)
-{
-    std::size_t letti = 0;
-    while (letti < dimensione) {
-        const std::size_t n = leggi(dati + letti, dimensione - letti);
-        if (n == 0)
-            break;
-        letti += n;
-    }
-    return letti;
 }
 
 void FileAperto::scrivi(std::string_view dati)

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The handle's life and the loops built on its one read, the same on every system; opening,
+// reading, writing and closing live in the system's own source file.
+#include "file/file.h"
+
+#include <utility>
+
+namespace legge {
+
+FileAperto::FileAperto(std::intptr_t nativo, std::filesystem::path percorso, bool proprio) noexcept
+    : m_nativo(nativo), m_percorso(std::move(percorso)), m_proprio(proprio)
+{
+}
+
+FileAperto::~FileAperto()
+{
+    chiudi();
+}
+
+FileAperto::FileAperto(FileAperto &&altro) noexcept
+    : m_nativo(std::exchange(altro.m_nativo, -1)), m_percorso(std::move(altro.m_percorso)),
+      m_proprio(std::exchange(altro.m_proprio, false))
+{
+}
+
+FileAperto &FileAperto::operator=(FileAperto &&altro) noexcept
+{
+    if (this != &altro) {
+        chiudi();
+        m_nativo = std::exchange(altro.m_nativo, -1);
+        m_percorso = std::move(altro.m_percorso);
+        m_proprio = std::exchange(altro.m_proprio, false);
+    }
+    return *this;
+}
+
+FileAperto::operator bool() const noexcept
+{
+    return m_nativo != -1;
+}
+
+std::size_t FileAperto::riempi(char *dati, std::size_t dimensione)
+{
+    std::size_t letti = 0;
+    while (letti < dimensione) {
+        const std::size_t n = leggi(dati + letti, dimensione - letti);
+        if (n == 0)
+            break;
+        letti += n;
+    }
+    return letti;
+}
+
+} // namespace legge
