@@ -105,6 +105,13 @@ TEST_CASE("mostra come la ricerca")
             if (attesa.titolo)
                 CHECK(oggetto["titolo"] == legge::Cp1252InUtf8(*attesa.titolo));
             CHECK(oggetto["corpo"] == legge::Cp1252InUtf8(attesa.corpo));
+            // An undefined byte of the file becomes a C1 control, which must not reach a
+            // terminal raw any more than ESC may.
+            const std::string &grezza = uscitaJson.uscita;
+            for (std::size_t i = 0; i + 1 < grezza.size(); ++i) {
+                const auto dopo = static_cast<unsigned char>(grezza[i + 1]);
+                CHECK_FALSE((grezza[i] == '\xC2' && dopo >= 0x80 && dopo <= 0x9F));
+            }
 
             const Esito testo = massime({"mostra", n, file.string()});
             CHECK(testo.codice == uscitaJson.codice);
