@@ -19,11 +19,12 @@ differenze=0
 confronta() {
     "$linux" "$@" >"$temporanea/linux" 2>/dev/null
     local esitoLinux=$?
-    wine "$windows" "$@" >"$temporanea/windows" 2>/dev/null
+    wine "$windows" "$@" >"$temporanea/windows" 2>"$temporanea/errori"
     local esitoWindows=$?
     if ((esitoLinux != esitoWindows)) || ! cmp -s "$temporanea/linux" "$temporanea/windows"; then
         echo "diverso: massime $* (esito $esitoLinux su Linux, $esitoWindows su Windows)"
         diff <(od -c "$temporanea/linux") <(od -c "$temporanea/windows") | head -20
+        echo "errori su Windows:"; head -c 2000 "$temporanea/errori"
         differenze=$((differenze + 1))
     fi
 }
