@@ -25,9 +25,8 @@ Modo ModoDelMenu(const std::filesystem::path &cartella, Modo attuale) noexcept
     return ModoSalvato(cartella).value_or(attuale);
 }
 
-// The mode in force before the click matters only to the caller, which keeps it on failure:
-// the file decides whether to write.
-Modo SalvaModoScelto(const std::filesystem::path &cartella, int indice, Modo)
+// The file, not the mode the window holds, decides whether to write.
+Modo SalvaModoScelto(const std::filesystem::path &cartella, int indice)
 {
     const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
     if (ModoSalvato(cartella) != scelto)

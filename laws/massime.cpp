@@ -406,11 +406,8 @@ void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
 
 Legge CercaLegge(const std::filesystem::path &file, int numero, SeManca seManca)
 {
-    Cercatore cercatore(numero);
-    PercorriMassime(file, cercatore, seManca);
-    if (!cercatore.m_trovato)
-        return {};
-    return EstraiLegge(std::move(*cercatore.m_trovato));
+    FileAperto aperto = apri(file, seManca);
+    return aperto ? CercaLegge(aperto, numero) : Legge{}; // just created, hence empty
 }
 
 Legge CercaLegge(FileAperto &sorgente, int numero)

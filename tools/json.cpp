@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/json.h"
 
+#include "tools/uscita.h"
+
 #include <cstdio>
 
 namespace massime {
@@ -12,10 +14,8 @@ std::string StringaJson(std::string_view utf8)
     uscita += '"';
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
-        // C1 controls (U+0080 to U+009F, an undefined Windows-1252 byte in a hand-made file)
-        // act on a terminal as ESC sequences do, so they are written escaped like C0 ones.
-        if (c == '\xC2' && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-            static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+        // Escaped like the C0 controls, so that none reaches a terminal raw.
+        if (ApreControlloC1(utf8, i)) {
             char codice[8];
             std::snprintf(codice, sizeof codice, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
             uscita += codice;

@@ -60,10 +60,7 @@ std::string Visibile(std::string_view utf8, bool suUnaRiga)
         } else if (c < 0x20 || c == 0x7F) {
             std::snprintf(codice, sizeof codice, "\\x%02X", c);
             uscita += codice;
-        } else if (c == 0xC2 && i + 1 < utf8.size() &&
-                   static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
-            // U+0080..U+009F: a terminal may take them for the same controls as ESC [ ...
+        } else if (ApreControlloC1(utf8, i)) {
             std::snprintf(codice, sizeof codice, "\\u%04X", static_cast<unsigned char>(utf8[++i]));
             uscita += codice;
         } else {

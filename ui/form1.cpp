@@ -226,7 +226,7 @@ void Form1::Casuale_Click(int indice)
     // A failed write leaves the stored mode as it was, so the marks must too: the user can
     // try again once the cause is fixed.
     try {
-        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+        m_modo = SalvaModoScelto(m_cartella, indice);
     } catch (const std::exception &errore) {
         avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
     }

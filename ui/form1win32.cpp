@@ -220,7 +220,7 @@ void Form1Win32::MostraLegge(int numeroGiorno)
 void Form1Win32::Casuale_Click(int indice)
 {
     try {
-        m_modo = SalvaModoScelto(m_cartella, indice, m_modo);
+        m_modo = SalvaModoScelto(m_cartella, indice);
     } catch (const std::exception &errore) {
         // Nothing was written, so the marks keep showing the stored mode and the user can
         // try again once the cause is fixed.
