@@ -2,10 +2,10 @@
 // The program's window as a dark desktop theme dresses it: Fusion with a dark palette, the
 // way a platform theme (KDE Breeze Dark, GNOME's dark style) hands one to every Qt program.
 // scripts/screenshot takes the README's second picture of it.
-#include "app/avvia.h"
-#include "app/casuale.h"
-#include "ui/form1.h"
-#include "ui/immagini.h"
+#include "avvio/avvia.h"
+#include "avvio/casuale.h"
+#include "qt/form1.h"
+#include "qt/immagini.h"
 
 #include <QApplication>
 #include <QPalette>

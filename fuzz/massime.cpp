@@ -4,7 +4,7 @@
 // judged on its own. The core gets the same text in its stored form.
 #include "fileinmemoria.h"
 
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 #include "laws/massime.h"
 
 #include <cmath>

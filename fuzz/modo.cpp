@@ -3,7 +3,7 @@
 // first CR or at the end of the file, and only an exact marker counts.
 #include "fileinmemoria.h"
 
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 #include "settings/modo.h"
 
 #include <optional>

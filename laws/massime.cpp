@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "laws/massime.h"
 
-#include "file/file.h"
+#include "sistema/file.h"
 
 #include <algorithm>
 #include <array>

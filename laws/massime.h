@@ -21,7 +21,7 @@
 //
 // No byte can stand for a '/' inside a law: it would end the record there.
 
-#include "file/file.h"
+#include "sistema/file.h"
 
 #include <cstddef>
 #include <cstdint>

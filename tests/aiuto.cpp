@@ -2,8 +2,8 @@
 // Runs one core operation in a process of its own, so that the tests can give it what
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
-#include "file/errorefile.h"
-#include "file/file.h"
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "utilita.h"

@@ -5,8 +5,8 @@
 // Wine: Xvfb).
 
 #include "laws/giorno.h"
-#include "ui/disposizione.h"
-#include "ui/form1win32.h"
+#include "avvio/disposizione.h"
+#include "win32/form1win32.h"
 #include "utilita.h"
 
 #include <doctest/doctest.h>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/avvia.h"
-#include "app/casuale.h"
-#include "app/messaggi.h"
-#include "file/errorefile.h"
+#include "avvio/avvia.h"
+#include "avvio/casuale.h"
+#include "avvio/messaggi.h"
+#include "sistema/errorefile.h"
 #include "laws/massime.h"
-#include "ui/form1.h"
-#include "ui/immagini.h"
-#include "ui/messaggi.h"
+#include "qt/form1.h"
+#include "qt/immagini.h"
+#include "qt/messaggi.h"
 #include "utilita.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/casuale.h"
-#include "app/formload.h"
-#include "file/errorefile.h"
+#include "avvio/casuale.h"
+#include "avvio/formload.h"
+#include "sistema/errorefile.h"
 #include "utilita.h"
 
 #include <doctest/doctest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/avvia.h"
-#include "ui/form1.h"
+#include "avvio/avvia.h"
+#include "qt/form1.h"
 
 #include <QApplication>
 #include <QCursor>

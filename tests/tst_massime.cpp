@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "utilita.h"
 

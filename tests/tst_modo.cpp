@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file/errorefile.h"
-#include "file/file.h"
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
 #include "settings/modo.h"
 #include "utilita.h"
 

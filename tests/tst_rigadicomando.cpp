@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/rigadicomando.h"
+#include "avvio/rigadicomando.h"
 #include "utilita.h"
 
 #include <QProcess>

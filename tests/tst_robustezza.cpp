@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs and faults that the program must survive: broken and hostile data files, a
 // user without rights, a full disk, a process killed while it writes.
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "utilita.h"

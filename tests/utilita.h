@@ -683,7 +683,7 @@ inline Esito esegui(const std::vector<std::string> &argomenti, std::string_view 
 
 // ---- Fakes for the start-up ----
 
-#include "app/formload.h"
+#include "avvio/formload.h"
 
 namespace prova {
 

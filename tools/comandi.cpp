@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/comandi.h"
 
-#include "file/errorefile.h"
-#include "file/file.h"
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"

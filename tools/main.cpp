@@ -2,7 +2,7 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "file/file.h"
+#include "sistema/file.h"
 #include "tools/comandi.h"
 #include "tools/uscita.h"
 

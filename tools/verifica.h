@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "file/file.h"
+#include "sistema/file.h"
 #include <cstddef>
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/etichetta.h"
+#include "qt/etichetta.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

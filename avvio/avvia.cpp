@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/avvia.h"
+#include "avvio/avvia.h"
 
-#include "app/messaggi.h"
+#include "avvio/messaggi.h"
 
 #include <exception>
 #include <system_error>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/avvia.h"
-#include "app/casuale.h"
-#include "app/messaggi.h"
-#include "app/rigadicomando.h"
-#include "ui/form1win32.h"
-#include "ui/messaggiwin32.h"
+#include "avvio/avvia.h"
+#include "avvio/casuale.h"
+#include "avvio/messaggi.h"
+#include "avvio/rigadicomando.h"
+#include "win32/form1win32.h"
+#include "win32/messaggiwin32.h"
 #include "versione.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/formload.h"
+#include "avvio/formload.h"
 #include "settings/modo.h"
 
 #include <windows.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/fuoridallabarra.h"
+#include "qt/fuoridallabarra.h"
 
 #include <QGuiApplication>
 #include <QWindow>

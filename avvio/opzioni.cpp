@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/opzioni.h"
+#include "avvio/opzioni.h"
 
 #include <exception>
 #include <optional>

@@ -2,7 +2,7 @@
 // The file layer on Windows. Paths reach the system as UTF-16 and bytes as they are: no
 // C runtime stream, hence no text mode (which would turn LF into CR LF and stop reading at
 // byte 0x1A), and no code page but UTF-8 between here and the rest of the program.
-#include "file/file.h"
+#include "sistema/file.h"
 
 #include <windows.h>
 

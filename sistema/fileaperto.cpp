@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The handle's life and the loops built on its one read, the same on every system; opening,
 // reading, writing and closing live in the system's own source file.
-#include "file/file.h"
+#include "sistema/file.h"
 
 #include <utility>
 

@@ -5,7 +5,7 @@
 // system's reasons for a failure and the local clock. Each platform implements these
 // declarations in a source file of its own; nothing here names a type of one platform.
 
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 
 #include <cstddef>
 #include <cstdint>

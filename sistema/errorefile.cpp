@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 
-#include "file/file.h"
+#include "sistema/file.h"
 
 namespace legge {
 

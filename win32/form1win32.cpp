@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/form1win32.h"
+#include "win32/form1win32.h"
 
-#include "app/messaggi.h"
-#include "app/opzioni.h"
+#include "avvio/messaggi.h"
+#include "avvio/opzioni.h"
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "resources/risorse.h"
-#include "ui/disposizione.h"
-#include "ui/messaggiwin32.h"
+#include "avvio/disposizione.h"
+#include "win32/messaggiwin32.h"
 
 #include <algorithm>
 #include <system_error>

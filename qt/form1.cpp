@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/form1.h"
+#include "qt/form1.h"
 
-#include "app/messaggi.h"
-#include "app/opzioni.h"
-#include "file/errorefile.h"
+#include "avvio/messaggi.h"
+#include "avvio/opzioni.h"
+#include "sistema/errorefile.h"
 #include "laws/cp1252.h"
 #include "laws/massime.h"
-#include "ui/disposizione.h"
-#include "ui/etichetta.h"
-#include "ui/fuoridallabarra.h"
-#include "ui/immagini.h"
-#include "ui/messaggi.h"
+#include "avvio/disposizione.h"
+#include "qt/etichetta.h"
+#include "qt/fuoridallabarra.h"
+#include "qt/immagini.h"
+#include "qt/messaggi.h"
 
 #include <QAction>
 #include <QClipboard>

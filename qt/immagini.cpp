@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/immagini.h"
+#include "qt/immagini.h"
 
 #include <array>
 

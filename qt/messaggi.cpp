@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/messaggi.h"
+#include "qt/messaggi.h"
 
-#include "app/messaggi.h"
+#include "avvio/messaggi.h"
 
 namespace legge {
 

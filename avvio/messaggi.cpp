@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/messaggi.h"
+#include "avvio/messaggi.h"
 
-#include "file/errorefile.h"
+#include "sistema/errorefile.h"
 
 namespace legge {
 

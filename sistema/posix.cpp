@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on POSIX systems.
-#include "file/file.h"
+#include "sistema/file.h"
 
 #include <algorithm>
 #include <cerrno>

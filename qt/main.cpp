@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/avvia.h"
-#include "app/casuale.h"
-#include "app/rigadicomando.h"
-#include "ui/form1.h"
-#include "ui/immagini.h"
-#include "ui/messaggi.h"
+#include "avvio/avvia.h"
+#include "avvio/casuale.h"
+#include "avvio/rigadicomando.h"
+#include "qt/form1.h"
+#include "qt/immagini.h"
+#include "qt/messaggi.h"
 
 #include <QApplication>
 #include <QTimer>
