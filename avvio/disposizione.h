@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The window's layout at creation, shared by both front-ends. Lengths are in twips, 1/1440
-// of an inch: 15 to a pixel at 96 dots per inch.
+// The window's layout, shared by both front-ends: the sizes at creation, in twips (1/1440
+// of an inch, 15 to a pixel at 96 dots per inch), and the rule that fits the window to a
+// law, worked out in whatever pixels the window measures in.
+
+#include <functional>
 
 namespace legge {
 
@@ -28,5 +31,28 @@ inline constexpr int DistanzaBanner = 50;
 inline constexpr int SfondoLato = 450;
 inline constexpr int BannerLarghezza = 450;
 inline constexpr int BannerAltezza = 30;
+
+// What the window measures of itself, in its own pixels.
+struct MisureFinestra {
+    int margine = 0;          // MargineVerticale
+    int distanzaBanner = 0;   // DistanzaBanner
+    int larghezzaTesto = 0;   // the label's
+    int larghezzaAccantoBarra = 0; // the text's, when a scroll bar stands beside it
+    int altezzaMassima = 0;   // the most the screen leaves for the part the rule counts
+};
+
+struct Disposizione {
+    bool scorre = false;        // the law is taller than the screen allows: it scrolls
+    int larghezzaTesto = 0;     // the width the text is wrapped at
+    int altezzaTesto = 0;       // the whole text's height at that width
+    int altezzaVisibile = 0;    // the label's height on screen
+    int altezzaFinestra = 0;    // label + margin
+    int bannerAlto = 0;         // the banner's top, under the label
+};
+
+// The label's height follows the text; the window is that plus the margin, up to what the
+// screen can show, past which the text scrolls beside a scroll bar. `altezzaTesto` gives the
+// text's height wrapped at a width.
+Disposizione Disponi(const MisureFinestra &misure, const std::function<int(int)> &altezzaTesto);
 
 } // namespace legge

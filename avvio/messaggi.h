@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+
 namespace legge {
 
 // What both front-ends tell the user, in UTF-8 plain text: a file name or a system message
@@ -14,6 +15,12 @@ inline constexpr std::string_view AvvioFallito{
     "Impossibile mostrare la legge: il programma termina."};
 inline constexpr std::string_view ModoNonSalvato{
     "Impossibile salvare la modalità scelta; resta quella di prima."};
+
+// The note under the mode items of the "Opzioni" menu: text that cannot be chosen, the
+// first line of hyphens included.
+inline constexpr std::string_view MenuOpzioni{"Opzioni"};
+inline constexpr std::string_view NotaMenu[] = {"-------------------------", "Le modifiche avranno",
+                                                "effetto alla prossima", "esecuzione."};
 
 // `premessa`, a blank line, then the file and the system's reason when the failure is
 // about a file, or the bare reason otherwise.

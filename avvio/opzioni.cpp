@@ -26,9 +26,8 @@ Modo ModoDelMenu(const std::filesystem::path &cartella, Modo attuale) noexcept
 }
 
 // The file, not the mode the window holds, decides whether to write.
-Modo SalvaModoScelto(const std::filesystem::path &cartella, int indice)
+Modo SalvaModoScelto(const std::filesystem::path &cartella, Modo scelto)
 {
-    const Modo scelto = indice == 1 ? ModoGiorno : ModoCasuale;
     if (ModoSalvato(cartella) != scelto)
         ScriviModo(cartella / NomeFileOpzioni, scelto);
     return scelto;

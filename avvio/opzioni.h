@@ -15,9 +15,9 @@ namespace legge {
 // Option.dat when it names one, else `attuale`.
 Modo ModoDelMenu(const std::filesystem::path &cartella, Modo attuale) noexcept;
 
-// Stores the mode of menu item `indice` (1 or 2) unless Option.dat already holds exactly
-// that marker, and returns the mode now in force. Throws ErroreFile; Option.dat is then
-// unchanged and the mode in force before the click still holds.
-Modo SalvaModoScelto(const std::filesystem::path &cartella, int indice);
+// Stores `scelto` unless Option.dat already holds exactly its marker, and returns the mode
+// now in force. Throws ErroreFile; Option.dat is then unchanged and the mode in force
+// before the click still holds.
+Modo SalvaModoScelto(const std::filesystem::path &cartella, Modo scelto);
 
 } // namespace legge

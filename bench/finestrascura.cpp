@@ -32,7 +32,7 @@ int main(int argc, char **argv)
     legge::Form1 form1(cartella);
     legge::OrologioDiSistema orologio;
     legge::GeneratoreCasuale casuale;
-    if (legge::Avvia(form1, cartella, orologio, casuale))
+    if (legge::Avvia(form1.finestra(), cartella, orologio, casuale))
         return 1;
     form1.Centra();
     form1.show();

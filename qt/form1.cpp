@@ -2,10 +2,6 @@
 #include "qt/form1.h"
 
 #include "avvio/messaggi.h"
-#include "avvio/opzioni.h"
-#include "sistema/errorefile.h"
-#include "laws/cp1252.h"
-#include "laws/massime.h"
 #include "avvio/disposizione.h"
 #include "qt/etichetta.h"
 #include "qt/fuoridallabarra.h"
@@ -44,9 +40,9 @@ const QString Bitmap102 = QStringLiteral("banner");
 const QColor TestoScuro(Qt::black);
 const QColor FondoChiaro(0xf0, 0xf0, 0xf0);
 
-QString Testo(const std::string &cp1252)
+QString Testo(std::string_view utf8)
 {
-    return QString::fromUtf8(Cp1252InUtf8(cp1252));
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
 // "[*]" in a window title is Qt's placeholder for the modified mark and would vanish;
@@ -79,33 +75,28 @@ private:
 
 Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_cartella(std::move(cartella))
+      m_finestra(*this, std::move(cartella))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Una Legge al Giorno"));
+    setWindowTitle(Testo(TitoloMessaggi));
     setWindowIcon(IconaDelProgramma());
 
-    auto *opzioni = menuBar()->addMenu(QStringLiteral("Opzioni"));
+    auto *opzioni = menuBar()->addMenu(Testo(MenuOpzioni));
     opzioni->setObjectName(QStringLiteral("Opzioni"));
     // The height rule counts the menu bar as part of the window, so it must stay here
     // rather than move to a desktop-wide menu.
     menuBar()->setNativeMenuBar(false);
-    const QString voci[] = {QStringLiteral("Una Legge al Giorno"), QStringLiteral("Legge Casuale")};
-    for (int i = 0; i < 2; ++i) {
-        QAction *voce = opzioni->addAction(voci[i]);
+    for (std::size_t i = 0; i < TabellaModi.size(); ++i) {
+        QAction *voce = opzioni->addAction(Testo(TabellaModi[i].etichetta));
         voce->setCheckable(true);
-        connect(voce, &QAction::triggered, this, [this, i] { Casuale_Click(i + 1); });
-        m_casuale[std::size_t(i)] = voce;
+        const Modo modo = TabellaModi[i].modo;
+        connect(voce, &QAction::triggered, this, [this, modo] { m_finestra.Casuale_Click(modo); });
+        m_voci[i] = voce;
     }
-    // The note is text, not a separator line, and cannot be chosen.
-    for (const char *nota : {"-------------------------", "Le modifiche avranno",
-                             "effetto alla prossima", "esecuzione."}) {
-        opzioni->addAction(QString::fromLatin1(nota))->setEnabled(false);
-    }
-    mostraModo();
-    // Another copy of the program may have changed the stored mode since this one started.
-    connect(opzioni, &QMenu::aboutToShow, this,
-            [this] { ImpostaModo(ModoDelMenu(m_cartella, m_modo)); });
+    for (const std::string_view nota : NotaMenu)
+        opzioni->addAction(Testo(nota))->setEnabled(false);
+    MostraModo(m_finestra.modo());
+    connect(opzioni, &QMenu::aboutToShow, this, [this] { m_finestra.ApriMenu(); });
 
     m_area = new Area(this);
     setCentralWidget(m_area);
@@ -148,64 +139,63 @@ void Form1::RendiInPrimoPiano()
     setGeometry(geometria);
 }
 
-void Form1::ImpostaModo(Modo modo)
+void Form1::MostraModo(Modo modo)
 {
-    m_modo = modo;
-    mostraModo();
+    // Qt has already toggled an item that was clicked; the marks follow the mode alone.
+    for (std::size_t i = 0; i < TabellaModi.size(); ++i)
+        m_voci[i]->setChecked(TabellaModi[i].modo == modo);
 }
 
-void Form1::mostraModo()
+void Form1::MostraImmagini()
 {
-    m_casuale[0]->setChecked(m_modo == ModoGiorno);
-    m_casuale[1]->setChecked(m_modo == ModoCasuale);
-}
-
-void Form1::MostraLegge(int numeroGiorno)
-{
-    m_numeroGiorno = numeroGiorno;
     m_sfondo = ImmagineAllaScala(Bitmap101, devicePixelRatio());
     m_image1->setPixmap(ImmagineAllaScala(Bitmap102, devicePixelRatio()));
     m_area->update();
-
-    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
-    if (!legge.trovata)
-        return;
-
-    m_titolo = legge.titolo ? Testo(*legge.titolo) : QString();
-    if (legge.titolo)
-        setWindowTitle(QStringLiteral("  ") + TitoloLetterale(m_titolo));
-    m_testo = Testo(legge.corpo);
-    m_label1->setText(m_testo);
-
-    setAccessibleName(m_titolo);
-    setAccessibleDescription(m_testo);
-    m_label1->setAccessibleName(m_titolo);
-    m_label1->setAccessibleDescription(m_testo);
-
-    adattaAltezza();
 }
 
-void Form1::adattaAltezza()
+void Form1::MostraTesto(const std::optional<std::string> &didascalia, const std::string &titolo,
+                        const std::string &testo)
 {
-    // The window's height follows the text, up to what the screen can show whole.
-    int larghezza = Pixel(Label1Larghezza);
-    int altezzaLabel = m_label1->heightForWidth(larghezza);
-    int visibile = altezzaLabel;
-    int barra = 0;
-    const int massima = altezzaMassima() - Pixel(MargineVerticale);
-    if (altezzaLabel > massima) {
-        barra = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                     m_scorrimento->verticalScrollBar());
-        larghezza = LarghezzaArea - Pixel(Label1Sinistra) - barra;
-        altezzaLabel = m_label1->heightForWidth(larghezza);
-        visibile = std::max(massima, 0);
-    }
-    m_label1->resize(larghezza, altezzaLabel);
-    m_scorrimento->resize(larghezza + barra, visibile);
+    if (didascalia)
+        setWindowTitle(TitoloLetterale(Testo(*didascalia)));
+    const QString nome = Testo(titolo);
+    const QString descrizione = Testo(testo);
+    m_label1->setText(descrizione);
+    setAccessibleName(nome);
+    setAccessibleDescription(descrizione);
+    m_label1->setAccessibleName(nome);
+    m_label1->setAccessibleDescription(descrizione);
+}
 
-    setFixedHeight(visibile + Pixel(MargineVerticale));
+MisureFinestra Form1::Misure() const
+{
+    MisureFinestra misure;
+    misure.margine = Pixel(MargineVerticale);
+    misure.distanzaBanner = Pixel(DistanzaBanner);
+    misure.larghezzaTesto = Pixel(Label1Larghezza);
+    misure.larghezzaAccantoBarra = LarghezzaArea - Pixel(Label1Sinistra) - larghezzaBarra();
+    misure.altezzaMassima = altezzaMassima();
+    return misure;
+}
+
+int Form1::AltezzaTesto(int larghezza) const
+{
+    return m_label1->heightForWidth(larghezza);
+}
+
+int Form1::larghezzaBarra() const
+{
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                m_scorrimento->verticalScrollBar());
+}
+
+void Form1::Applica(const Disposizione &d)
+{
+    m_label1->resize(d.larghezzaTesto, d.altezzaTesto);
+    m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
+    setFixedHeight(d.altezzaFinestra);
     layout()->activate();
-    m_image1->move(m_image1->x(), visibile + Pixel(DistanzaBanner));
+    m_image1->move(m_image1->x(), d.bannerAlto);
 }
 
 int Form1::altezzaMassima() const
@@ -221,22 +211,9 @@ int Form1::altezzaMassima() const
     return schermo->availableGeometry().height() - cornice;
 }
 
-void Form1::Casuale_Click(int indice)
+void Form1::Avvisa(const std::string &testo)
 {
-    // A failed write leaves the stored mode as it was, so the marks must too: the user can
-    // try again once the cause is fixed.
-    try {
-        m_modo = SalvaModoScelto(m_cartella, indice);
-    } catch (const std::exception &errore) {
-        avvisa(QString::fromStdString(TestoErrore(ModoNonSalvato, errore)));
-    }
-    // Qt has already toggled the item that was clicked.
-    mostraModo();
-}
-
-void Form1::avvisa(const QString &testo)
-{
-    MostraMessaggio(this, QMessageBox::Warning, testo);
+    MostraMessaggio(this, QMessageBox::Warning, Testo(testo));
 }
 
 void Form1::Centra()
@@ -251,10 +228,8 @@ void Form1::Centra()
 
 void Form1::copia()
 {
-    if (m_titolo.isEmpty() && m_testo.isEmpty())
-        return;
-    // The body starts with the line break that ended the title.
-    QGuiApplication::clipboard()->setText(m_titolo + m_testo);
+    if (const std::string testo = m_finestra.TestoDaCopiare(); !testo.empty())
+        QGuiApplication::clipboard()->setText(Testo(testo));
 }
 
 void Form1::showEvent(QShowEvent *event)
@@ -275,9 +250,9 @@ void Form1::moveEvent(QMoveEvent *event)
     QMainWindow::moveEvent(event);
     // The window manager's frame turned out taller than guessed.
     const QScreen *schermo = screen();
-    if (!m_testo.isEmpty() && schermo &&
+    if (m_finestra.leggeMostrata() && schermo &&
         frameGeometry().height() > schermo->availableGeometry().height()) {
-        adattaAltezza();
+        m_finestra.Ridisponi();
         Centra();
     }
 }

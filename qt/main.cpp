@@ -105,7 +105,7 @@ int main(int argc, char **argv)
     legge::Form1 form1(cartella);
     legge::OrologioDiSistema orologio;
     legge::GeneratoreCasuale casuale;
-    if (const auto errore = legge::Avvia(form1, cartella, orologio, casuale)) {
+    if (const auto errore = legge::Avvia(form1.finestra(), cartella, orologio, casuale)) {
         QString testo = QString::fromStdString(*errore);
         if (!avviso.isEmpty())
             testo = avviso + QStringLiteral("\n\n") + testo;

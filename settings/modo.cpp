@@ -3,6 +3,7 @@
 
 #include "sistema/file.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -13,15 +14,6 @@
 
 namespace legge {
 
-namespace {
-
-std::string_view segnoDi(Modo modo)
-{
-    return modo == ModoCasuale ? SegnoCasuale : SegnoGiorno;
-}
-
-} // namespace
-
 std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 {
     FileAperto aperto = ApriFileDati(file);
@@ -30,7 +22,7 @@ std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 
     // A line longer than the longest marker cannot match, so one byte past it is all
     // that needs reading, however large the file is.
-    std::array<char, SegnoCasuale.size() + 1> inizio{};
+    std::array<char, SegnoPiuLungo + 1> inizio{};
     const std::size_t letti = aperto.riempi(inizio.data(), inizio.size());
 
     if (letti == 0)
@@ -43,16 +35,18 @@ std::optional<Modo> LeggiModo(const std::filesystem::path &file)
     else if (letti == inizio.size())
         return std::nullopt; // longer than any marker
 
-    if (riga == SegnoGiorno)
-        return ModoGiorno;
-    if (riga == SegnoCasuale)
-        return ModoCasuale;
+    for (const VoceModo &voce : TabellaModi) {
+        if (riga == voce.segno)
+            return voce.modo;
+    }
     return std::nullopt;
 }
 
 void ScriviModo(const std::filesystem::path &file, Modo modo)
 {
-    std::string contenuto(segnoDi(modo));
+    const auto voce = std::find_if(TabellaModi.begin(), TabellaModi.end(),
+                                   [modo](const VoceModo &v) { return v.modo == modo; });
+    std::string contenuto(voce->segno);
     contenuto += "\r\n";
     SostituisciFile(file, contenuto);
 }

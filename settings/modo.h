@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -20,6 +22,24 @@ inline constexpr std::string_view SegnoCasuale{
     "\xA7\xC3\x61\x73\xFC\x61\xEC\xE8\xB5\x43\xE1\x9A\x5A\xDF", 14};
 
 inline constexpr std::string_view NomeFileOpzioni{"Option.dat"};
+
+// Every mode in the order of the menu: the marker that stores it and its item's caption.
+// A new mode is a row here and its rule for the law number at start-up.
+struct VoceModo {
+    Modo modo;
+    std::string_view segno;
+    std::string_view etichetta;
+};
+inline constexpr std::array<VoceModo, 2> TabellaModi{{
+    {ModoGiorno, SegnoGiorno, "Una Legge al Giorno"},
+    {ModoCasuale, SegnoCasuale, "Legge Casuale"},
+}};
+
+// A line longer than this matches no marker.
+inline constexpr std::size_t SegnoPiuLungo =
+    std::max_element(TabellaModi.begin(), TabellaModi.end(), [](const auto &a, const auto &b) {
+        return a.segno.size() < b.segno.size();
+    })->segno.size();
 
 // The mode stored in `file`, or nothing when its first line is neither marker.
 // Throws ErroreFile when the file is missing, empty or unreadable.

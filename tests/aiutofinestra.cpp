@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     const auto cartella = CartellaDiLavoro();
     Form1 form1(cartella);
     GeneratoreCasuale casuale;
-    if (const auto errore = Avvia(form1, cartella, orologio, casuale)) {
+    if (const auto errore = Avvia(form1.finestra(), cartella, orologio, casuale)) {
         stampa(QStringLiteral("errore\n") + QString::fromStdString(*errore));
         return 1;
     }
@@ -72,8 +72,8 @@ int main(int argc, char **argv)
     stampa(
         QStringLiteral("mostrata\n%1\n%2\n%3\n%4")
             .arg(form1.windowTitle(),
-                 form1.modo() == ModoCasuale ? QStringLiteral("casuale") : QStringLiteral("giorno"),
-                 QString::number(form1.numeroGiorno().value_or(0)),
+                 form1.finestra().modo() == ModoCasuale ? QStringLiteral("casuale") : QStringLiteral("giorno"),
+                 QString::number(form1.finestra().numeroGiorno().value_or(0)),
                  label1 ? label1->text() : QStringLiteral("<manca Label1>")));
     return 0;
 }

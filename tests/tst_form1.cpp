@@ -70,9 +70,19 @@ public:
     using Form1::Form1;
     QStringList avvisi;
 
-protected:
-    void avvisa(const QString &testo) override { avvisi << testo; }
+    void Avvisa(const std::string &testo) override { avvisi << QString::fromStdString(testo); }
 };
+
+QMenu *menuOpzioni(const Form1 &f)
+{
+    return f.menuBar()->actions().value(0)->menu();
+}
+
+// Item `indice` of the mode items, 1 for the first.
+QAction *voceModo(const Form1 &f, int indice)
+{
+    return menuOpzioni(f)->actions().value(indice - 1);
+}
 
 QLabel *label1(const Form1 &f)
 {
@@ -248,17 +258,17 @@ void TestForm1::clic()
         QVERIFY(scrivi(percorso, opzioni));
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nTesto./"));
     Form1DiProva f(CartellaDiLavoro());
-    f.ImpostaModo(modo);
-    f.MostraLegge(1);
+    f.finestra().ImpostaModo(modo);
+    f.finestra().MostraLegge(1);
     const QString titolo = f.windowTitle();
     const QString testo = label1(f)->text();
 
-    f.voceModo(voce)->trigger();
+    voceModo(f, voce)->trigger();
 
     QCOMPARE(contenuto(percorso), opzioniDopo);
-    QCOMPARE(f.modo(), modoDopo);
-    QCOMPARE(f.voceModo(1)->isChecked(), modoDopo == ModoGiorno);
-    QCOMPARE(f.voceModo(2)->isChecked(), modoDopo == ModoCasuale);
+    QCOMPARE(f.finestra().modo(), modoDopo);
+    QCOMPARE(voceModo(f, 1)->isChecked(), modoDopo == ModoGiorno);
+    QCOMPARE(voceModo(f, 2)->isChecked(), modoDopo == ModoCasuale);
     // The law on screen stays.
     QCOMPARE(f.windowTitle(), titolo);
     QCOMPARE(label1(f)->text(), testo);
@@ -270,20 +280,15 @@ void TestForm1::clicNonSalvabile()
     // Root can write anywhere, but not a file over a directory.
     QVERIFY(QDir(m_dir->path()).mkdir("Option.dat"));
     Form1DiProva f(CartellaDiLavoro());
-    f.voceModo(2)->trigger();
+    voceModo(f, 2)->trigger();
 
-    QCOMPARE(f.modo(), ModoGiorno);
-    QVERIFY(f.voceModo(1)->isChecked());
-    QVERIFY(!f.voceModo(2)->isChecked());
+    QCOMPARE(f.finestra().modo(), ModoGiorno);
+    QVERIFY(voceModo(f, 1)->isChecked());
+    QVERIFY(!voceModo(f, 2)->isChecked());
     QVERIFY(QFileInfo(m_dir->filePath("Option.dat")).isDir());
     QCOMPARE(f.avvisi.size(), 1);
     QVERIFY2(f.avvisi[0].contains(QDir(m_dir->path()).filePath("Option.dat")),
              qPrintable(f.avvisi[0]));
-}
-
-QMenu *menuOpzioni(const Form1 &f)
-{
-    return f.menuBar()->actions().value(0)->menu();
 }
 
 // Two copies started from the same folder (autostart, then the menu): what one stores, the
@@ -295,16 +300,16 @@ void TestForm1::dueFinestre()
     Form1DiProva prima(CartellaDiLavoro());
     Form1DiProva seconda(CartellaDiLavoro());
 
-    prima.voceModo(2)->trigger();
+    voceModo(prima, 2)->trigger();
     emit menuOpzioni(seconda)->aboutToShow();
-    QVERIFY(seconda.voceModo(2)->isChecked());
-    QVERIFY(!seconda.voceModo(1)->isChecked());
+    QVERIFY(voceModo(seconda, 2)->isChecked());
+    QVERIFY(!voceModo(seconda, 1)->isChecked());
 
-    seconda.voceModo(1)->trigger();
+    voceModo(seconda, 1)->trigger();
     QCOMPARE(contenuto(percorso), segno(SegnoGiorno));
     emit menuOpzioni(prima)->aboutToShow();
-    QVERIFY(prima.voceModo(1)->isChecked());
-    QVERIFY(!prima.voceModo(2)->isChecked());
+    QVERIFY(voceModo(prima, 1)->isChecked());
+    QVERIFY(!voceModo(prima, 2)->isChecked());
     QVERIFY(prima.avvisi.isEmpty() && seconda.avvisi.isEmpty());
 }
 
@@ -330,11 +335,11 @@ void TestForm1::menuSegueIlFile()
     if (!opzioni.isNull())
         QVERIFY(scrivi(m_dir->filePath("Option.dat"), opzioni));
     Form1 f(CartellaDiLavoro());
-    f.ImpostaModo(modo);
+    f.finestra().ImpostaModo(modo);
     emit menuOpzioni(f)->aboutToShow();
-    QCOMPARE(f.modo(), mostrato);
-    QCOMPARE(f.voceModo(1)->isChecked(), mostrato == ModoGiorno);
-    QCOMPARE(f.voceModo(2)->isChecked(), mostrato == ModoCasuale);
+    QCOMPARE(f.finestra().modo(), mostrato);
+    QCOMPARE(voceModo(f, 1)->isChecked(), mostrato == ModoGiorno);
+    QCOMPARE(voceModo(f, 2)->isChecked(), mostrato == ModoCasuale);
     QCOMPARE(contenuto(m_dir->filePath("Option.dat")),
              opzioni.isNull() ? QByteArray("<manca>") : opzioni);
 }
@@ -367,7 +372,7 @@ void TestForm1::mostraLegge()
 
     QVERIFY(scriviMassime(m_dir->path(), massime));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(7);
+    f.finestra().MostraLegge(7);
 
     QCOMPARE(f.windowTitle(), titolo);
     QLabel *label = label1(f);
@@ -387,7 +392,7 @@ void TestForm1::titoloLetterale()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Modificato [*] davvero\r\nx/"));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     f.winId();
     QCOMPARE(f.windowHandle()->title(), QStringLiteral("  Modificato [*] davvero"));
 }
@@ -398,10 +403,10 @@ void TestForm1::leggeNonTrovata()
     Form1 f(CartellaDiLavoro());
     const QSize prima = f.size();
     const QPoint banner = image1(f)->pos();
-    QVERIFY(f.sfondo().isNull());
-    f.MostraLegge(2);
-    QVERIFY(!f.sfondo().isNull());
-    QCOMPARE(f.sfondo().deviceIndependentSize(), QSizeF(450, 450));
+    const QImage senzaSfondo = f.centralWidget()->grab().toImage();
+    f.finestra().MostraLegge(2);
+    // The background is drawn from the first call on, law or no law.
+    QVERIFY(f.centralWidget()->grab().toImage() != senzaSfondo);
     QCOMPARE(image1(f)->pixmap().deviceIndependentSize(), QSizeF(450, 30));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
     QVERIFY(label1(f)->text().isEmpty());
@@ -448,7 +453,7 @@ void TestForm1::fileLeggiIlleggibile()
 {
     QVERIFY(QDir(m_dir->path()).mkdir("Massime.dat"));
     Form1 f(CartellaDiLavoro());
-    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.MostraLegge(1));
+    QVERIFY_THROWS_EXCEPTION(ErroreFile, f.finestra().MostraLegge(1));
     QCOMPARE(f.windowTitle(), QStringLiteral("Una Legge al Giorno"));
 }
 
@@ -458,10 +463,10 @@ void TestForm1::altezzaSegueIlTesto()
     QVERIFY(scriviMassime(m_dir->path(), lunga + "002 Corta\r\nx/"));
     Form1 f(CartellaDiLavoro());
     const int creazione = f.height();
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     const int alta = f.height();
     QVERIFY(alta > creazione);
-    f.MostraLegge(2);
+    f.finestra().MostraLegge(2);
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
@@ -482,7 +487,7 @@ void TestForm1::altezzaLimitataDalloSchermo()
 
     QVERIFY(scriviMassime(m_dir->path(), "/001 Lunghissima\r\n" + corpo + "/"));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     f.Centra();
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -526,7 +531,7 @@ void TestForm1::parolaPiuLungaDellaRiga()
 
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\n" + corpo + "/"));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     QLabel *label = label1(f);
     const QFontMetrics fm(label->font());
     const QString testo = label->text();
@@ -569,7 +574,7 @@ void TestForm1::testoScuroConOgniTema()
     QVERIFY(scriviMassime(
         m_dir->path(), "/001 Prova\r\n" + QByteArray("MMMMMMMMMMMMMMMM\r\n").repeated(44) + "/"));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(f.centralWidget()->height() > 460);
@@ -592,8 +597,8 @@ void TestForm1::avvioCompleto()
     orologio.secondi = 60.f;
     GeneratoreCasuale casuale;
     Form1 f(CartellaDiLavoro());
-    Form_Load(f, CartellaDiLavoro(), orologio, casuale);
-    QCOMPARE(f.numeroGiorno(), std::optional(123));
+    Form_Load(f.finestra(), CartellaDiLavoro(), orologio, casuale);
+    QCOMPARE(f.finestra().numeroGiorno(), std::optional(123));
     QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(contenuto(m_dir->filePath("Option.dat")), segno(SegnoGiorno));
     QCOMPARE(contenuto(m_dir->filePath("Massime.dat")), QByteArray());
@@ -617,9 +622,9 @@ void TestForm1::cartellaNonUtf8()
 
     {
         Form1DiProva f(CartellaDiLavoro());
-        f.MostraLegge(1);
+        f.finestra().MostraLegge(1);
         QCOMPARE(f.windowTitle(), QStringLiteral("  Prova"));
-        f.Casuale_Click(2);
+        f.finestra().Casuale_Click(ModoCasuale);
         QCOMPARE(f.avvisi, QStringList());
     }
     QCOMPARE(QByteArray::fromStdString(prova::leggi(cartella / "Option.dat", "<manca>")),
@@ -657,7 +662,7 @@ void TestForm1::tastiera()
 {
     QVERIFY(scriviMassime(m_dir->path(), "/001 Prova <b>\r\nTesto &amp;./"));
     Form1 f(CartellaDiLavoro());
-    f.MostraLegge(1);
+    f.finestra().MostraLegge(1);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::keySequence(&f, QKeySequence::Copy);
