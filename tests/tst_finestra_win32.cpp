@@ -227,7 +227,7 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
     // Esc and Ctrl+C must work without a click first.
     CHECK(AttendiChe([&] { return GetForegroundWindow() == form1; }));
 
-    PostMessageW(form1, WM_COMMAND, Form1Win32::IdCasuale, 0);
+    PostMessageW(form1, WM_COMMAND, Form1Win32::IdPrimoModo + 1, 0);
     CHECK(AttendiChe([&] { return leggi(cartella.file("Option.dat")) == Casuale; }));
     // The law on screen stays until the next start.
     CHECK(Testo(form1) == L"  " + titolo);
@@ -272,9 +272,9 @@ TEST_CASE("il menu Opzioni: sei voci, le due modalità con il segno, la nota com
         CHECK(((menu.stato(i) & MF_GRAYED) != 0) == (i >= 2));
     }
     CHECK(menu.segnate() == std::vector<UINT>{0});
-    form1.ImpostaModo(legge::ModoCasuale);
+    form1.finestra().ImpostaModo(legge::ModoCasuale);
     CHECK(menu.segnate() == std::vector<UINT>{1});
-    form1.ImpostaModo(legge::ModoGiorno);
+    form1.finestra().ImpostaModo(legge::ModoGiorno);
     CHECK(menu.segnate() == std::vector<UINT>{0});
 }
 
@@ -304,7 +304,7 @@ TEST_CASE("i segni del menu mostrano il file quando si apre; un clic salva se il
         if (caso.file)
             REQUIRE(scrivi(cartella.file("Option.dat"), *caso.file));
         legge::Form1Win32 form1(GetModuleHandleW(nullptr), cartella.percorso());
-        form1.ImpostaModo(caso.modo);
+        form1.finestra().ImpostaModo(caso.modo);
         const Menu menu = MenuOpzioni(form1.hwnd());
         SendMessageW(form1.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.opzioni), 0);
         CHECK(menu.segnate() == std::vector<UINT>{caso.segnataAllApertura});
@@ -325,7 +325,7 @@ TEST_CASE("una scrittura fallita dal menu è detta all'utente e la finestra rest
     fs::remove(cartella.file("Option.dat"));
     fs::create_directory(cartella.file("Option.dat"));
 
-    PostMessageW(form1, WM_COMMAND, Form1Win32::IdCasuale, 0);
+    PostMessageW(form1, WM_COMMAND, Form1Win32::IdPrimoModo + 1, 0);
     const std::wstring messaggio = programma.chiudiMessaggio();
     CHECK(messaggio.find(L"Impossibile salvare la modalità scelta") != std::wstring::npos);
     CHECK(messaggio.find(L"Option.dat") != std::wstring::npos);

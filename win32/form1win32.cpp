@@ -2,9 +2,6 @@
 #include "win32/form1win32.h"
 
 #include "avvio/messaggi.h"
-#include "avvio/opzioni.h"
-#include "laws/cp1252.h"
-#include "laws/massime.h"
 #include "resources/risorse.h"
 #include "avvio/disposizione.h"
 #include "win32/messaggiwin32.h"
@@ -20,7 +17,6 @@ namespace {
 constexpr wchar_t ClasseForm1[] = L"Form1";
 constexpr wchar_t ClasseLabel1[] = L"Label1";
 constexpr wchar_t ClasseImage1[] = L"Image1";
-constexpr wchar_t TitoloIniziale[] = L"Una Legge al Giorno";
 
 constexpr DWORD Stile = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD StileEsteso = WS_EX_TOOLWINDOW;
@@ -34,16 +30,6 @@ constexpr COLORREF ColoreOltreSfondo = RGB(255, 255, 255);
 // DT_EDITCONTROL breaks a word that is wider than the line instead of cutting it off.
 constexpr UINT FormatoTesto =
     DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
-
-// Every byte has its character, all of them in the Basic Multilingual Plane.
-std::wstring Testo(const std::string &cp1252)
-{
-    std::wstring testo;
-    testo.reserve(cp1252.size());
-    for (const char byte : cp1252)
-        testo.push_back(static_cast<wchar_t>(CarattereCp1252(static_cast<unsigned char>(byte))));
-    return testo;
-}
 
 [[noreturn]] void ErroreDiSistema(const char *cosa)
 {
@@ -112,7 +98,7 @@ HBITMAP Adatta(HBITMAP origine, int larghezza, int altezza)
 } // namespace
 
 Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
-    : m_cartella(std::move(cartella)), m_istanza(istanza)
+    : m_finestra(*this, std::move(cartella)), m_istanza(istanza)
 {
     const auto icona = [istanza](int lato) {
         return static_cast<HICON>(LoadImageW(istanza, MAKEINTRESOURCEW(RISORSA_ICONA), IMAGE_ICON,
@@ -125,20 +111,20 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
 
     HMENU barra = CreateMenu();
     m_opzioni = CreatePopupMenu();
-    AppendMenuW(m_opzioni, MF_STRING | MF_CHECKED, IdGiorno, L"Una Legge al Giorno");
-    AppendMenuW(m_opzioni, MF_STRING, IdCasuale, L"Legge Casuale");
+    for (UINT i = 0; i < TabellaModi.size(); ++i)
+        AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i, Utf16(TabellaModi[i].etichetta).c_str());
     // The note is text, not a separator line, and cannot be chosen.
-    for (const wchar_t *nota : {L"-------------------------", L"Le modifiche avranno",
-                                L"effetto alla prossima", L"esecuzione."})
-        AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, nota);
-    AppendMenuW(barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni), L"Opzioni");
+    for (const std::string_view nota : NotaMenu)
+        AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, Utf16(nota).c_str());
+    AppendMenuW(barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni),
+                Utf16(MenuOpzioni).c_str());
 
     // Created at its size on the main monitor: under Wine every later move costs a trip to
     // the display server.
     m_dpi = GetDpiForSystem();
     RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
     AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
-    m_hwnd = CreateWindowExW(StileEsteso, ClasseForm1, TitoloIniziale, Stile, CW_USEDEFAULT,
+    m_hwnd = CreateWindowExW(StileEsteso, ClasseForm1, Utf16(TitoloMessaggi).c_str(), Stile, CW_USEDEFAULT,
                              CW_USEDEFAULT, esterno.right - esterno.left,
                              esterno.bottom - esterno.top, nullptr, barra, istanza, this);
     if (!m_hwnd) {
@@ -162,6 +148,7 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     m_dpi = GetDpiForWindow(m_hwnd);
     preparaPerDpi();
     dimensiona();
+    MostraModo(m_finestra.modo());
 }
 
 Form1Win32::~Form1Win32()
@@ -184,49 +171,33 @@ void Form1Win32::RendiInPrimoPiano()
     SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void Form1Win32::ImpostaModo(Modo modo)
+void Form1Win32::MostraModo(Modo modo)
 {
-    m_modo = modo;
-    mostraModo();
+    for (UINT i = 0; i < TabellaModi.size(); ++i)
+        CheckMenuItem(m_opzioni, IdPrimoModo + i,
+                      MF_BYCOMMAND | (TabellaModi[i].modo == modo ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void Form1Win32::mostraModo()
+void Form1Win32::MostraImmagini()
 {
-    CheckMenuItem(m_opzioni, IdGiorno, MF_BYCOMMAND | (m_modo == ModoGiorno ? MF_CHECKED : 0));
-    CheckMenuItem(m_opzioni, IdCasuale, MF_BYCOMMAND | (m_modo == ModoCasuale ? MF_CHECKED : 0));
-}
-
-void Form1Win32::MostraLegge(int numeroGiorno)
-{
-    // The pictures are set on every call, found or not.
     preparaPerDpi();
     InvalidateRect(m_hwnd, nullptr, TRUE);
-
-    const Legge legge = CercaLegge(m_cartella / NomeFileMassime, numeroGiorno);
-    if (!legge.trovata)
-        return;
-
-    m_titolo = legge.titolo ? Testo(*legge.titolo) : std::wstring();
-    if (legge.titolo)
-        SetWindowTextW(m_hwnd, (L"  " + m_titolo).c_str());
-    m_testo = Testo(legge.corpo);
-    // Kept as the label's own text too, where screen readers and the tests find it.
-    SetWindowTextW(m_label1, m_testo.c_str());
-    m_leggeMostrata = true;
-    m_scorrimento = 0;
-    dimensiona();
 }
 
-void Form1Win32::Casuale_Click(int indice)
+void Form1Win32::MostraTesto(const std::optional<std::string> &didascalia, const std::string &,
+                             const std::string &testo)
 {
-    try {
-        m_modo = SalvaModoScelto(m_cartella, indice);
-    } catch (const std::exception &errore) {
-        // Nothing was written, so the marks keep showing the stored mode and the user can
-        // try again once the cause is fixed.
-        MostraMessaggio(m_hwnd, MB_ICONERROR, TestoErrore(ModoNonSalvato, errore));
-    }
-    mostraModo();
+    if (didascalia)
+        SetWindowTextW(m_hwnd, Utf16(*didascalia).c_str());
+    m_testo = Utf16(testo);
+    // Kept as the label's own text too, where screen readers and the tests find it.
+    SetWindowTextW(m_label1, m_testo.c_str());
+    m_scorrimento = 0;
+}
+
+void Form1Win32::Avvisa(const std::string &testo)
+{
+    MostraMessaggio(m_hwnd, MB_ICONERROR, testo);
 }
 
 void Form1Win32::Mostra()
@@ -295,7 +266,7 @@ void Form1Win32::preparaPerDpi()
     SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
 }
 
-int Form1Win32::altezzaTesto(int larghezza) const
+int Form1Win32::AltezzaTesto(int larghezza) const
 {
     HDC dc = GetDC(m_label1);
     const HGDIOBJ vecchio = SelectObject(dc, m_carattere);
@@ -305,6 +276,28 @@ int Form1Win32::altezzaTesto(int larghezza) const
     SelectObject(dc, vecchio);
     ReleaseDC(m_label1, dc);
     return area.bottom - area.top;
+}
+
+MisureFinestra Form1Win32::Misure() const
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    MisureFinestra misure;
+    misure.margine = pixel(MargineVerticale);
+    misure.distanzaBanner = pixel(DistanzaBanner);
+    misure.larghezzaTesto = pixel(Label1Larghezza);
+    // The scroll bar stands inside the label, beside the text.
+    misure.larghezzaAccantoBarra =
+        misure.larghezzaTesto - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi);
+    misure.altezzaMassima = monitor.rcWork.bottom - monitor.rcWork.top;
+    return misure;
+}
+
+void Form1Win32::Applica(const Disposizione &disposizione)
+{
+    m_disposizione = disposizione;
+    dimensiona();
 }
 
 void Form1Win32::dimensiona()
@@ -317,23 +310,12 @@ void Form1Win32::dimensiona()
     const int label1Larghezza = pixel(Label1Larghezza);
     int label1Altezza = pixel(Label1Altezza);
     int bannerAlto = pixel(Image1Alto);
-    bool scorre = false;
-    if (m_leggeMostrata) {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-        const int massima = monitor.rcWork.bottom - monitor.rcWork.top;
-        label1Altezza = altezzaTesto(label1Larghezza);
-        // When the law does not fit, the window stops at the work area and the label
-        // scrolls, its text wrapped beside the scroll bar.
-        if (label1Altezza + pixel(MargineVerticale) > massima) {
-            scorre = true;
-            label1Altezza = std::max(0, massima - pixel(MargineVerticale));
-            m_altezzaTesto =
-                altezzaTesto(label1Larghezza - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi));
-        }
-        altezza = label1Altezza + pixel(MargineVerticale);
-        bannerAlto = label1Altezza + pixel(DistanzaBanner);
+    const bool scorre = m_disposizione && m_disposizione->scorre;
+    if (m_disposizione) {
+        label1Altezza = m_disposizione->altezzaVisibile;
+        altezza = m_disposizione->altezzaFinestra;
+        bannerAlto = m_disposizione->bannerAlto;
+        m_altezzaTesto = m_disposizione->altezzaTesto;
     }
 
     // Each move costs a trip to the display server under some systems: only what changes.
@@ -350,10 +332,8 @@ void Form1Win32::dimensiona()
     colloca(m_hwnd, 0, 0, larghezza, altezza);
     colloca(m_label1, pixel(Label1Sinistra), 0, label1Larghezza, label1Altezza);
     colloca(m_image1, 0, bannerAlto, m_banner.larghezza, m_banner.altezza);
-    if (!scorre) {
-        m_altezzaTesto = label1Altezza;
+    if (!scorre)
         m_scorrimento = 0;
-    }
     // A range that fits in one page hides the scroll bar.
     SCROLLINFO info{};
     info.cbSize = sizeof info;
@@ -395,12 +375,12 @@ void Form1Win32::disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza)
 
 void Form1Win32::copia() const
 {
-    if (m_titolo.empty() && m_testo.empty())
+    const std::wstring leggibile = Utf16(m_finestra.TestoDaCopiare());
+    if (leggibile.empty())
         return;
-    // The body starts with the line break that ended the title. Windows programs expect
-    // CR LF between lines of pasted text.
+    // Windows programs expect CR LF between lines of pasted text.
     std::wstring testo;
-    for (const wchar_t c : m_titolo + m_testo) {
+    for (const wchar_t c : leggibile) {
         if (c == L'\n')
             testo += L'\r';
         testo += c;
@@ -452,17 +432,15 @@ LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
     }
     case WM_INITMENUPOPUP:
         // Another window of the program may have stored another mode since this one read it.
-        if (reinterpret_cast<HMENU>(w) == m_opzioni) {
-            m_modo = ModoDelMenu(m_cartella, m_modo);
-            mostraModo();
-        }
+        if (reinterpret_cast<HMENU>(w) == m_opzioni)
+            m_finestra.ApriMenu();
         return 0;
     case WM_COMMAND:
-        switch (LOWORD(w)) {
-        case IdGiorno:
-        case IdCasuale:
-            Casuale_Click(static_cast<int>(LOWORD(w)));
+        if (const UINT id = LOWORD(w); id >= IdPrimoModo && id < IdPrimoModo + TabellaModi.size()) {
+            m_finestra.Casuale_Click(TabellaModi[id - IdPrimoModo].modo);
             return 0;
+        }
+        switch (LOWORD(w)) {
         case IdEsci:
             PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
             return 0;
@@ -490,7 +468,10 @@ LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
         const auto *suggerito = reinterpret_cast<const RECT *>(l);
         SetWindowPos(m_hwnd, nullptr, suggerito->left, suggerito->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        dimensiona();
+        if (m_finestra.leggeMostrata())
+            m_finestra.Ridisponi();
+        else
+            dimensiona();
         return 0;
     }
     case WM_DESTROY:

@@ -1,25 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "avvio/formload.h"
-#include "settings/modo.h"
+#include "avvio/finestra.h"
 
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace legge {
 
 // The program's only window on Windows: the law's text over a background picture, a
-// banner below it, and the "Opzioni" menu with the display mode. Child windows of class
-// "Label1" and "Image1" hold the text and the banner, so that their places can be read
-// from outside like any window's.
-class Form1Win32 : public FinestraAvvio {
+// banner below it, and the "Opzioni" menu. What it shows and stores is decided by
+// `finestra()`. Child windows of class "Label1" and "Image1" hold the text and the banner,
+// so that their places can be read from outside like any window's.
+class Form1Win32 : public Vista {
 public:
-    // Command ids: the two mode items (an item's index is its id), and the keys.
-    static constexpr UINT IdGiorno = 1;
-    static constexpr UINT IdCasuale = 2;
+    // Command ids: the mode items in the order of the modes' table from IdPrimoModo on,
+    // and the keys.
+    static constexpr UINT IdPrimoModo = 1;
     static constexpr UINT IdEsci = 100;  // Esc
     static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
 
@@ -30,15 +30,17 @@ public:
     Form1Win32(const Form1Win32 &) = delete;
     Form1Win32 &operator=(const Form1Win32 &) = delete;
 
-    void RendiInPrimoPiano() override;
-    Modo modo() const override { return m_modo; }
-    void ImpostaModo(Modo modo) override;
-    // Puts law `numeroGiorno` on screen and fits the window's height to it, within the
-    // monitor's work area. Throws legge::ErroreFile when the law file cannot be read.
-    void MostraLegge(int numeroGiorno) override;
+    Finestra &finestra() { return m_finestra; }
 
-    // Stores the mode of menu item `indice` (1 or 2) for the next start.
-    void Casuale_Click(int indice);
+    void RendiInPrimoPiano() override;
+    void MostraModo(Modo modo) override;
+    void MostraImmagini() override;
+    void MostraTesto(const std::optional<std::string> &didascalia, const std::string &titolo,
+                     const std::string &testo) override;
+    MisureFinestra Misure() const override;
+    int AltezzaTesto(int larghezza) const override;
+    void Applica(const Disposizione &disposizione) override;
+    void Avvisa(const std::string &testo) override;
 
     // Centres the window on its monitor's work area, shows it and takes the keyboard.
     void Mostra();
@@ -63,13 +65,11 @@ private:
     void preparaPerDpi();
     void liberaImmagini();
     void dimensiona();
-    int altezzaTesto(int larghezza) const;
     void scorri(int posizione);
     void disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const;
-    void mostraModo();
     void copia() const;
 
-    std::filesystem::path m_cartella;
+    Finestra m_finestra;
     HINSTANCE m_istanza;
     HWND m_hwnd = nullptr;
     HWND m_label1 = nullptr;
@@ -80,10 +80,8 @@ private:
     HFONT m_carattere = nullptr;
     Immagine m_sfondo; // already at the size it is drawn at
     Immagine m_banner; // already stretched to the banner's rectangle
-    Modo m_modo = ModoGiorno;
-    bool m_leggeMostrata = false;
-    std::wstring m_titolo; // as shown, for the clipboard
     std::wstring m_testo;
+    std::optional<Disposizione> m_disposizione; // once a law is shown
     int m_altezzaTesto = 0; // the whole text's, when it scrolls inside the label
     int m_scorrimento = 0;
 };

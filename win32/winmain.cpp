@@ -69,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int)
         legge::Form1Win32 form1(istanza, cartella);
         legge::OrologioDiSistema orologio;
         legge::GeneratoreCasuale casuale;
-        if (const auto errore = legge::Avvia(form1, cartella, orologio, casuale)) {
+        if (const auto errore = legge::Avvia(form1.finestra(), cartella, orologio, casuale)) {
             legge::MostraMessaggio(nullptr, MB_ICONERROR, *errore);
             return 1;
         }
