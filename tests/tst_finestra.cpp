@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's behaviour without a window: what a view is told to show, what the menu
+// stores, the height rule. The Qt and Win32 windows are tested only for what they draw.
+#include "avvio/finestra.h"
+#include "sistema/errorefile.h"
+#include "utilita.h"
+
+#include <doctest/doctest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace legge;
+using namespace prova;
+
+namespace {
+
+const std::string Manca = "<manca>";
+
+// Keeps what the behaviour asked of it; text is 10 pixels a line of 10 characters.
+class VistaFinta : public Vista {
+public:
+    void RendiInPrimoPiano() override { primoPiano++; }
+    void MostraModo(Modo m) override { modo = m; }
+    void MostraImmagini() override { immagini++; }
+    void MostraTesto(const std::optional<std::string> &d, const std::string &titolo,
+                     const std::string &t) override
+    {
+        if (d)
+            didascalia = *d;
+        nome = titolo;
+        testo = t;
+    }
+    MisureFinestra Misure() const override { return misure; }
+    int AltezzaTesto(int larghezza) const override
+    {
+        const int perRiga = std::max(1, larghezza / 10);
+        return 10 * ((int(testo.size()) + perRiga - 1) / perRiga);
+    }
+    void Applica(const Disposizione &d) override { disposizione = d; }
+    void Avvisa(const std::string &t) override { avvisi.push_back(t); }
+
+    int primoPiano = 0;
+    int immagini = 0;
+    std::optional<Modo> modo;
+    std::string didascalia = "Una Legge al Giorno";
+    std::string nome;
+    std::string testo;
+    MisureFinestra misure{77, 3, 400, 380, 1000};
+    std::optional<Disposizione> disposizione;
+    std::vector<std::string> avvisi;
+};
+
+} // namespace
+
+TEST_CASE("la regola dell'altezza")
+{
+    struct Riga {
+        const char *nome;
+        int altezzaMassima;
+        int testo; // its height at any width
+        bool scorre;
+        int visibile;
+        int larghezza;
+    };
+    const Riga righe[] = {
+        {"il testo ci sta", 1000, 200, false, 200, 400},
+        {"esattamente al limite", 277, 200, false, 200, 400},
+        {"un pixel oltre: scorre accanto alla barra", 276, 200, true, 199, 380},
+        {"schermo più basso del margine", 50, 200, true, 0, 380},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        const MisureFinestra misure{77, 3, 400, 380, r.altezzaMassima};
+        const Disposizione d = Disponi(misure, [&](int) { return r.testo; });
+        CHECK(d.scorre == r.scorre);
+        CHECK(d.altezzaVisibile == r.visibile);
+        CHECK(d.larghezzaTesto == r.larghezza);
+        CHECK(d.altezzaTesto == r.testo);
+        CHECK(d.altezzaFinestra == r.visibile + 77);
+        CHECK(d.bannerAlto == r.visibile + 3);
+    }
+}
+
+TEST_CASE("la legge mostrata: didascalia, testo, altezza")
+{
+    struct Riga {
+        const char *nome;
+        std::string massime; // plain Windows-1252
+        int numero;
+        std::string didascalia;
+        std::string testo; // UTF-8
+        bool trovata;
+    };
+    const Riga righe[] = {
+        {"con titolo", "/007 Prova\r\nUna riga.\r\nDue righe./", 7, "  Prova",
+         "\nUna riga.\nDue righe.", true},
+        {"senza titolo: la didascalia resta", "/007 solo testo senza a capo/", 7,
+         "Una Legge al Giorno", "007 solo testo senza a capo", true},
+        {"accenti", "/007 Perch\xe9 \x80\r\nCos\xec \x93va\x94./", 7, "  Perché €",
+         "\nCosì “va”.", true},
+        {"testo che sembra HTML", "/007 Tag <b>a &amp;\r\n<img src=x> a & b/", 7,
+         "  Tag <b>a &amp;", "\n<img src=x> a & b", true},
+        {"non trovata: cambiano solo le immagini", "/001 Prova\r\nx/", 2, "Una Legge al Giorno",
+         "", false},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        REQUIRE(scrivi(dir.file("Massime.dat"), codifica(r.massime)));
+        VistaFinta vista;
+        Finestra finestra(vista, dir.percorso());
+        finestra.MostraLegge(r.numero);
+        CHECK(vista.immagini == 1);
+        CHECK(finestra.numeroGiorno() == r.numero);
+        CHECK(vista.didascalia == r.didascalia);
+        CHECK(vista.testo == r.testo);
+        CHECK(finestra.leggeMostrata() == r.trovata);
+        CHECK(vista.disposizione.has_value() == r.trovata);
+        if (r.trovata)
+            CHECK(finestra.TestoDaCopiare() == vista.nome + r.testo);
+        else
+            CHECK(finestra.TestoDaCopiare().empty());
+    }
+}
+
+TEST_CASE("file delle leggi illeggibile: l'errore al chiamante, la finestra com'era")
+{
+    CartellaTemporanea dir;
+    REQUIRE(fs::create_directory(dir.file("Massime.dat")));
+    VistaFinta vista;
+    Finestra finestra(vista, dir.percorso());
+    CHECK_THROWS_AS(finestra.MostraLegge(1), ErroreFile);
+    CHECK(vista.didascalia == "Una Legge al Giorno");
+    CHECK(!vista.disposizione);
+}
+
+TEST_CASE("il clic su una modalità")
+{
+    struct Riga {
+        const char *nome;
+        std::string opzioni; // Manca: no file
+        Modo modo;           // the window's before the click
+        Modo scelto;
+        std::string opzioniDopo;
+        Modo modoDopo;
+    };
+    const Riga righe[] = {
+        {"giorno -> casuale", Giorno, ModoGiorno, ModoCasuale, Casuale, ModoCasuale},
+        {"casuale -> giorno", Casuale, ModoCasuale, ModoGiorno, Giorno, ModoGiorno},
+        // The extra line would be gone had the file been written again.
+        {"voce già spuntata: giorno", Giorno + "resto\r\n", ModoGiorno, ModoGiorno,
+         Giorno + "resto\r\n", ModoGiorno},
+        {"voce già spuntata: casuale", Casuale + "resto\r\n", ModoCasuale, ModoCasuale,
+         Casuale + "resto\r\n", ModoCasuale},
+        // The item was checked, but the file names no mode: the choice must still be stored.
+        {"voce spuntata, file senza modo", "qualcos'altro\r\n", ModoGiorno, ModoGiorno, Giorno,
+         ModoGiorno},
+        // Another copy of the program stored the other mode after this window started.
+        {"cambiato da un'altra finestra", Casuale, ModoGiorno, ModoGiorno, Giorno, ModoGiorno},
+        {"senza Option.dat", Manca, ModoGiorno, ModoCasuale, Casuale, ModoCasuale},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        if (r.opzioni != Manca)
+            REQUIRE(scrivi(dir.file("Option.dat"), r.opzioni));
+        REQUIRE(scrivi(dir.file("Massime.dat"), codifica("/001 Prova\r\nTesto./")));
+        VistaFinta vista;
+        Finestra finestra(vista, dir.percorso());
+        finestra.ImpostaModo(r.modo);
+        finestra.MostraLegge(1);
+        CHECK(finestra.Casuale_Click(r.scelto) == r.modoDopo);
+        CHECK(leggi(dir.file("Option.dat"), Manca) == r.opzioniDopo);
+        CHECK(finestra.modo() == r.modoDopo);
+        CHECK(vista.modo == r.modoDopo);
+        // The law on screen stays.
+        CHECK(vista.didascalia == "  Prova");
+        CHECK(vista.avvisi.empty());
+    }
+}
+
+TEST_CASE("il clic che non si può salvare: detto all'utente, la modalità resta")
+{
+    // Root can write anywhere, but not a file over a directory.
+    CartellaTemporanea dir;
+    REQUIRE(fs::create_directory(dir.file("Option.dat")));
+    VistaFinta vista;
+    Finestra finestra(vista, dir.percorso());
+    CHECK(finestra.Casuale_Click(ModoCasuale) == ModoGiorno);
+    CHECK(vista.modo == ModoGiorno);
+    CHECK(fs::is_directory(dir.file("Option.dat")));
+    REQUIRE(vista.avvisi.size() == 1);
+    CHECK(vista.avvisi[0].find(dir.file("Option.dat").string()) != std::string::npos);
+}
+
+TEST_CASE("il menu che si apre segue il file")
+{
+    struct Riga {
+        const char *nome;
+        std::string opzioni; // Manca: no file
+        Modo modo;
+        Modo mostrato;
+    };
+    const Riga righe[] = {
+        {"casuale nel file", Casuale, ModoGiorno, ModoCasuale},
+        {"giorno nel file", Giorno, ModoCasuale, ModoGiorno},
+        {"file senza modo", "xyz\r\n", ModoCasuale, ModoCasuale},
+        {"file vuoto", "", ModoCasuale, ModoCasuale},
+        {"senza file", Manca, ModoCasuale, ModoCasuale},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        if (r.opzioni != Manca)
+            REQUIRE(scrivi(dir.file("Option.dat"), r.opzioni));
+        VistaFinta vista;
+        Finestra finestra(vista, dir.percorso());
+        finestra.ImpostaModo(r.modo);
+        finestra.ApriMenu();
+        CHECK(finestra.modo() == r.mostrato);
+        CHECK(vista.modo == r.mostrato);
+        CHECK(leggi(dir.file("Option.dat"), Manca) == r.opzioni);
+    }
+}
+
+// Two copies started from the same folder (autostart, then the menu): what one stores, the
+// other's menu shows the next time it opens, and a click there stores again.
+TEST_CASE("due finestre sulla stessa cartella")
+{
+    CartellaTemporanea dir;
+    REQUIRE(scrivi(dir.file("Option.dat"), Giorno));
+    VistaFinta vistaPrima, vistaSeconda;
+    Finestra prima(vistaPrima, dir.percorso());
+    Finestra seconda(vistaSeconda, dir.percorso());
+
+    prima.Casuale_Click(ModoCasuale);
+    seconda.ApriMenu();
+    CHECK(vistaSeconda.modo == ModoCasuale);
+    seconda.Casuale_Click(ModoGiorno);
+    CHECK(leggi(dir.file("Option.dat")) == Giorno);
+    prima.ApriMenu();
+    CHECK(vistaPrima.modo == ModoGiorno);
+    CHECK((vistaPrima.avvisi.empty() && vistaSeconda.avvisi.empty()));
+}
