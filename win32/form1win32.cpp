@@ -109,46 +109,67 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     RegistraClasse(istanza, ClasseLabel1, ProceduraLabel1, nullptr, nullptr);
     RegistraClasse(istanza, ClasseImage1, ProceduraImage1, nullptr, nullptr);
 
-    HMENU barra = CreateMenu();
+    m_barra = CreateMenu();
     m_opzioni = CreatePopupMenu();
     for (UINT i = 0; i < TabellaModi.size(); ++i)
         AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i, Utf16(TabellaModi[i].etichetta).c_str());
     // The note is text, not a separator line, and cannot be chosen.
     for (const std::string_view nota : NotaMenu)
         AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, Utf16(nota).c_str());
-    AppendMenuW(barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni),
+    AppendMenuW(m_barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni),
                 Utf16(MenuOpzioni).c_str());
-
-    // Created at its size on the main monitor: under Wine every later move costs a trip to
-    // the display server.
-    m_dpi = GetDpiForSystem();
-    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
-    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
-    m_hwnd = CreateWindowExW(StileEsteso, ClasseForm1, Utf16(TitoloMessaggi).c_str(), Stile, CW_USEDEFAULT,
-                             CW_USEDEFAULT, esterno.right - esterno.left,
-                             esterno.bottom - esterno.top, nullptr, barra, istanza, this);
-    if (!m_hwnd) {
-        DestroyMenu(barra);
-        ErroreDiSistema("CreateWindowExW");
-    }
-    m_label1 = CreateWindowExW(0, ClasseLabel1, L"", WS_CHILD | WS_VISIBLE, pixel(Label1Sinistra),
-                               0, pixel(Label1Larghezza), pixel(Label1Altezza), m_hwnd, nullptr,
-                               istanza, this);
-    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, pixel(Image1Alto),
-                               pixel(Image1Larghezza), pixel(Image1Altezza), m_hwnd, nullptr,
-                               istanza, this);
-    if (!m_label1 || !m_image1)
-        ErroreDiSistema("CreateWindowExW");
 
     ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, IdEsci},
                      {FVIRTKEY | FCONTROL, 'C', IdCopia},
                      {FVIRTKEY | FCONTROL, VK_INSERT, IdCopia}};
     m_acceleratori = CreateAcceleratorTableW(tasti, static_cast<int>(std::size(tasti)));
 
-    m_dpi = GetDpiForWindow(m_hwnd);
+    // Laid out for the main monitor; the window itself waits until it is needed.
+    m_dpi = GetDpiForSystem();
     preparaPerDpi();
-    dimensiona();
     MostraModo(m_finestra.modo());
+}
+
+HWND Form1Win32::hwnd()
+{
+    crea();
+    return m_hwnd;
+}
+
+// The window is made as it will first be seen: on top, at its final size and place, with
+// its caption and text. Under Wine every later change costs a trip to the display server.
+void Form1Win32::crea()
+{
+    // Once closed by the user, it stays closed.
+    if (m_creata)
+        return;
+    const RECT esterno = rettangolo();
+    const DWORD stileEsteso = StileEsteso | (m_primoPiano ? WS_EX_TOPMOST : 0);
+    const std::wstring didascalia = m_didascalia.value_or(Utf16(TitoloMessaggi));
+    m_hwnd = CreateWindowExW(stileEsteso, ClasseForm1, didascalia.c_str(), Stile, esterno.left,
+                             esterno.top, esterno.right - esterno.left,
+                             esterno.bottom - esterno.top, nullptr, m_barra, m_istanza, this);
+    if (!m_hwnd)
+        ErroreDiSistema("CreateWindowExW");
+    m_creata = true;
+    const Posti posti = postiFigli();
+    m_label1 = CreateWindowExW(0, ClasseLabel1, m_testo.c_str(), WS_CHILD | WS_VISIBLE,
+                               pixel(Label1Sinistra), 0, pixel(Label1Larghezza),
+                               posti.label1Altezza, m_hwnd, nullptr, m_istanza, this);
+    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, posti.bannerAlto,
+                               m_banner.larghezza, m_banner.altezza, m_hwnd, nullptr, m_istanza,
+                               this);
+    if (!m_label1 || !m_image1)
+        ErroreDiSistema("CreateWindowExW");
+    SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
+    // On another monitor than the main one the scale may differ: lay out again for it.
+    if (const UINT dpi = GetDpiForWindow(m_hwnd); dpi != m_dpi) {
+        m_dpi = dpi;
+        preparaPerDpi();
+        if (m_finestra.leggeMostrata())
+            m_finestra.Ridisponi();
+    }
+    dimensiona();
 }
 
 Form1Win32::~Form1Win32()
@@ -159,6 +180,8 @@ Form1Win32::~Form1Win32()
             SetWindowLongPtrW(finestra, GWLP_USERDATA, 0);
         DestroyWindow(m_hwnd);
     }
+    else if (!m_creata)
+        DestroyMenu(m_barra);
     if (m_acceleratori)
         DestroyAcceleratorTable(m_acceleratori);
     liberaImmagini();
@@ -168,7 +191,10 @@ Form1Win32::~Form1Win32()
 
 void Form1Win32::RendiInPrimoPiano()
 {
-    SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Before the window exists this costs nothing: it is made on top.
+    m_primoPiano = true;
+    if (m_hwnd)
+        SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void Form1Win32::MostraModo(Modo modo)
@@ -180,19 +206,24 @@ void Form1Win32::MostraModo(Modo modo)
 
 void Form1Win32::MostraImmagini()
 {
-    preparaPerDpi();
-    InvalidateRect(m_hwnd, nullptr, TRUE);
+    // Both pictures are made for the window's scale once, and kept until the scale changes.
+    if (m_hwnd)
+        InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 void Form1Win32::MostraTesto(const std::optional<std::string> &didascalia, const std::string &,
                              const std::string &testo)
 {
     if (didascalia)
-        SetWindowTextW(m_hwnd, Utf16(*didascalia).c_str());
+        m_didascalia = Utf16(*didascalia);
     m_testo = Utf16(testo);
+    m_scorrimento = 0;
+    if (!m_hwnd)
+        return;
+    if (didascalia)
+        SetWindowTextW(m_hwnd, m_didascalia->c_str());
     // Kept as the label's own text too, where screen readers and the tests find it.
     SetWindowTextW(m_label1, m_testo.c_str());
-    m_scorrimento = 0;
 }
 
 void Form1Win32::Avvisa(const std::string &testo)
@@ -202,22 +233,44 @@ void Form1Win32::Avvisa(const std::string &testo)
 
 void Form1Win32::Mostra()
 {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT &lavoro = monitor.rcWork;
-    RECT finestra{};
-    GetWindowRect(m_hwnd, &finestra);
-    const int larghezza = finestra.right - finestra.left;
-    const int altezza = finestra.bottom - finestra.top;
-    const int x = lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2;
-    const int y =
-        std::max<int>(lavoro.top, lavoro.top + (lavoro.bottom - lavoro.top - altezza) / 2);
-    // Centred on the monitor it is on, so its scale stays the one it was laid out for.
-    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    crea();
+    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     // So that Esc and Ctrl+C work at once, without a click on the window first.
     SetForegroundWindow(m_hwnd);
     SetFocus(m_hwnd);
+}
+
+MONITORINFO Form1Win32::monitor() const
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    const HMONITOR quale = m_hwnd ? MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY)
+                                  : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    GetMonitorInfoW(quale, &monitor);
+    return monitor;
+}
+
+RECT Form1Win32::rettangolo() const
+{
+    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
+    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
+    const int larghezza = esterno.right - esterno.left;
+    const int altezza =
+        m_disposizione ? m_disposizione->altezzaFinestra : esterno.bottom - esterno.top;
+    // Centred on the monitor's work area, its top never above it.
+    const RECT lavoro = monitor().rcWork;
+    const int x = lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2;
+    const int y =
+        std::max<int>(lavoro.top, lavoro.top + (lavoro.bottom - lavoro.top - altezza) / 2);
+    return RECT{x, y, x + larghezza, y + altezza};
+}
+
+Form1Win32::Posti Form1Win32::postiFigli() const
+{
+    if (m_disposizione)
+        return {m_disposizione->altezzaVisibile, m_disposizione->bannerAlto};
+    return {pixel(Label1Altezza), pixel(Image1Alto)};
 }
 
 int Form1Win32::pixel(int twip) const
@@ -263,11 +316,13 @@ void Form1Win32::preparaPerDpi()
         m_banner = {Adatta(originale, larghezza, altezza), larghezza, altezza};
         DeleteObject(originale);
     }
-    SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
+    if (m_label1)
+        SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
 }
 
 int Form1Win32::AltezzaTesto(int larghezza) const
 {
+    // The screen's own context measures as the label's will.
     HDC dc = GetDC(m_label1);
     const HGDIOBJ vecchio = SelectObject(dc, m_carattere);
     RECT area{0, 0, larghezza, 0};
@@ -280,9 +335,7 @@ int Form1Win32::AltezzaTesto(int larghezza) const
 
 MisureFinestra Form1Win32::Misure() const
 {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const MONITORINFO monitor = this->monitor();
     MisureFinestra misure;
     misure.margine = pixel(MargineVerticale);
     misure.distanzaBanner = pixel(DistanzaBanner);
@@ -297,7 +350,8 @@ MisureFinestra Form1Win32::Misure() const
 void Form1Win32::Applica(const Disposizione &disposizione)
 {
     m_disposizione = disposizione;
-    dimensiona();
+    if (m_hwnd)
+        dimensiona();
 }
 
 void Form1Win32::dimensiona()
@@ -308,13 +362,10 @@ void Form1Win32::dimensiona()
     int altezza = esterno.bottom - esterno.top;
 
     const int label1Larghezza = pixel(Label1Larghezza);
-    int label1Altezza = pixel(Label1Altezza);
-    int bannerAlto = pixel(Image1Alto);
+    const auto [label1Altezza, bannerAlto] = postiFigli();
     const bool scorre = m_disposizione && m_disposizione->scorre;
     if (m_disposizione) {
-        label1Altezza = m_disposizione->altezzaVisibile;
         altezza = m_disposizione->altezzaFinestra;
-        bannerAlto = m_disposizione->bannerAlto;
         m_altezzaTesto = m_disposizione->altezzaTesto;
     }
 

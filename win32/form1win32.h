@@ -23,8 +23,9 @@ public:
     static constexpr UINT IdEsci = 100;  // Esc
     static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
 
-    // Creates the window, hidden. Option.dat and Massime.dat are looked up in `cartella`.
-    // Throws std::system_error when the system refuses the window.
+    // Prepares the window; the system's window is made, hidden, when first needed. Option.dat
+    // and Massime.dat are looked up in `cartella`. Throws std::system_error when the system
+    // refuses the window.
     Form1Win32(HINSTANCE istanza, std::filesystem::path cartella);
     ~Form1Win32() override;
     Form1Win32(const Form1Win32 &) = delete;
@@ -45,7 +46,7 @@ public:
     // Centres the window on its monitor's work area, shows it and takes the keyboard.
     void Mostra();
 
-    HWND hwnd() const { return m_hwnd; }
+    HWND hwnd();
     HACCEL acceleratori() const { return m_acceleratori; }
 
 private:
@@ -61,6 +62,16 @@ private:
     LRESULT messaggio(UINT msg, WPARAM w, LPARAM l);
     LRESULT messaggioLabel1(UINT msg, WPARAM w, LPARAM l);
 
+    struct Posti {
+        int label1Altezza;
+        int bannerAlto;
+    };
+
+    void crea();
+    MONITORINFO monitor() const;
+    // Where the window stands and how large it is, centred on its monitor.
+    RECT rettangolo() const;
+    Posti postiFigli() const;
     int pixel(int twip) const;
     void preparaPerDpi();
     void liberaImmagini();
@@ -71,6 +82,10 @@ private:
 
     Finestra m_finestra;
     HINSTANCE m_istanza;
+    HMENU m_barra = nullptr; // the window's until it is destroyed
+    bool m_creata = false;
+    bool m_primoPiano = false;
+    std::optional<std::wstring> m_didascalia;
     HWND m_hwnd = nullptr;
     HWND m_label1 = nullptr;
     HWND m_image1 = nullptr;
