@@ -18,7 +18,8 @@ inline constexpr std::string_view ModoNonSalvato{
 
 // The note under the mode items of the "Opzioni" menu: text that cannot be chosen, the
 // first line of hyphens included.
-inline constexpr std::string_view MenuOpzioni{"Opzioni"};
+// The '&' marks the access key, Alt+O, the same way for both toolkits.
+inline constexpr std::string_view MenuOpzioni{"&Opzioni"};
 inline constexpr std::string_view NotaMenu[] = {"-------------------------", "Le modifiche avranno",
                                                 "effetto alla prossima", "esecuzione."};
 

@@ -191,7 +191,8 @@ void TestForm1::menu()
     Form1 f(CartellaDiLavoro());
     const QList<QAction *> menu = f.menuBar()->actions();
     QCOMPARE(menu.size(), 1);
-    QCOMPARE(menu[0]->text(), QStringLiteral("Opzioni"));
+    QCOMPARE(menu[0]->text(), QStringLiteral("&Opzioni"));
+    QCOMPARE(QKeySequence::mnemonic(menu[0]->text()), QKeySequence(Qt::ALT | Qt::Key_O));
     const QList<QAction *> voci = menu[0]->menu()->actions();
     QCOMPARE(voci.size(), 6);
     QAction *voce = voci[riga];

@@ -18,13 +18,21 @@ add_test(NAME tst_finestra_win32
                  $<TARGET_FILE:tst_finestra_win32>)
 set_tests_properties(tst_finestra_win32 PROPERTIES
     ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine-finestre")
-# The layout again at 150 %, the scale set in a prefix of its own before the program starts.
-add_test(NAME tst_finestra_win32_150
-         COMMAND xvfb-run -a -s "-screen 0 1024x768x24"
-                 sh -c "wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1; wineserver -w; wine \"$0\" -tc=*altezza*; esito=$?; wineserver -k; exit $esito"
-                 $<TARGET_FILE:tst_finestra_win32>)
-set_tests_properties(tst_finestra_win32_150 PROPERTIES
-    ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine-finestre-150;LEGGE_DPI_ATTESO=144")
+# The layout again at 150 %, and at 200 % on a screen narrower than the window, the scale set
+# before the program starts in a prefix the two share, one at a time.
+foreach(scala IN ITEMS "150:144:1024x768" "200:192:640x480")
+    string(REPLACE ":" ";" scala "${scala}")
+    list(GET scala 0 percento)
+    list(GET scala 1 dpi)
+    list(GET scala 2 schermo)
+    add_test(NAME tst_finestra_win32_${percento}
+             COMMAND xvfb-run -a -s "-screen 0 ${schermo}x24"
+                     sh -c "wine reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d ${dpi} /f >/dev/null 2>&1; wineserver -w; wine \"$0\" -tc=*altezza*; esito=$?; wineserver -k; exit $esito"
+                     $<TARGET_FILE:tst_finestra_win32>)
+    set_tests_properties(tst_finestra_win32_${percento} PROPERTIES
+        ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine-finestre-scala;LEGGE_DPI_ATTESO=${dpi}"
+        RESOURCE_LOCK wine-finestre-scala)
+endforeach()
 
 # The installer, in a Wine prefix of its own that it throws away.
 add_test(NAME tst_installatore

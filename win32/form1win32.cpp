@@ -154,7 +154,7 @@ void Form1Win32::crea()
     m_creata = true;
     const Posti posti = postiFigli();
     m_label1 = CreateWindowExW(0, ClasseLabel1, m_testo.c_str(), WS_CHILD | WS_VISIBLE,
-                               pixel(Label1Sinistra), 0, pixel(Label1Larghezza),
+                               pixel(Label1Sinistra), 0, posti.label1Larghezza,
                                posti.label1Altezza, m_hwnd, nullptr, m_istanza, this);
     m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, posti.bannerAlto,
                                m_banner.larghezza, m_banner.altezza, m_hwnd, nullptr, m_istanza,
@@ -251,16 +251,32 @@ MONITORINFO Form1Win32::monitor() const
     return monitor;
 }
 
-RECT Form1Win32::rettangolo() const
+RECT Form1Win32::esterno() const
 {
     RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
     AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
-    const int larghezza = esterno.right - esterno.left;
+    return esterno;
+}
+
+int Form1Win32::eccesso() const
+{
+    // At a large scale on a small screen the window would be wider than the screen: it
+    // gives up that much width, and the text wraps narrower.
+    const RECT lavoro = monitor().rcWork;
+    const RECT esterno = this->esterno();
+    return std::max<int>(0, (esterno.right - esterno.left) - (lavoro.right - lavoro.left));
+}
+
+RECT Form1Win32::rettangolo() const
+{
+    const RECT esterno = this->esterno();
+    const int larghezza = esterno.right - esterno.left - eccesso();
     const int altezza =
         m_disposizione ? m_disposizione->altezzaFinestra : esterno.bottom - esterno.top;
-    // Centred on the monitor's work area, its top never above it.
+    // Centred on the monitor's work area, never past its top or left edge.
     const RECT lavoro = monitor().rcWork;
-    const int x = lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2;
+    const int x =
+        std::max<int>(lavoro.left, lavoro.left + (lavoro.right - lavoro.left - larghezza) / 2);
     const int y =
         std::max<int>(lavoro.top, lavoro.top + (lavoro.bottom - lavoro.top - altezza) / 2);
     return RECT{x, y, x + larghezza, y + altezza};
@@ -268,9 +284,10 @@ RECT Form1Win32::rettangolo() const
 
 Form1Win32::Posti Form1Win32::postiFigli() const
 {
+    const int larghezza = pixel(Label1Larghezza) - eccesso();
     if (m_disposizione)
-        return {m_disposizione->altezzaVisibile, m_disposizione->bannerAlto};
-    return {pixel(Label1Altezza), pixel(Image1Alto)};
+        return {larghezza, m_disposizione->altezzaVisibile, m_disposizione->bannerAlto};
+    return {larghezza, pixel(Label1Altezza), pixel(Image1Alto)};
 }
 
 int Form1Win32::pixel(int twip) const
@@ -339,7 +356,7 @@ MisureFinestra Form1Win32::Misure() const
     MisureFinestra misure;
     misure.margine = pixel(MargineVerticale);
     misure.distanzaBanner = pixel(DistanzaBanner);
-    misure.larghezzaTesto = pixel(Label1Larghezza);
+    misure.larghezzaTesto = pixel(Label1Larghezza) - eccesso();
     // The scroll bar stands inside the label, beside the text.
     misure.larghezzaAccantoBarra =
         misure.larghezzaTesto - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi);
@@ -356,18 +373,13 @@ void Form1Win32::Applica(const Disposizione &disposizione)
 
 void Form1Win32::dimensiona()
 {
-    RECT esterno{0, 0, pixel(AreaLarghezza), pixel(AreaAltezza)};
-    AdjustWindowRectExForDpi(&esterno, Stile, TRUE, StileEsteso, m_dpi);
+    const RECT esterno = rettangolo();
     const int larghezza = esterno.right - esterno.left;
-    int altezza = esterno.bottom - esterno.top;
-
-    const int label1Larghezza = pixel(Label1Larghezza);
-    const auto [label1Altezza, bannerAlto] = postiFigli();
+    const int altezza = esterno.bottom - esterno.top;
+    const auto [label1Larghezza, label1Altezza, bannerAlto] = postiFigli();
     const bool scorre = m_disposizione && m_disposizione->scorre;
-    if (m_disposizione) {
-        altezza = m_disposizione->altezzaFinestra;
+    if (m_disposizione)
         m_altezzaTesto = m_disposizione->altezzaTesto;
-    }
 
     // Each move costs a trip to the display server under some systems: only what changes.
     const auto colloca = [](HWND hwnd, int x, int y, int larghezza, int altezza) {

@@ -63,12 +63,16 @@ private:
     LRESULT messaggioLabel1(UINT msg, WPARAM w, LPARAM l);
 
     struct Posti {
+        int label1Larghezza;
         int label1Altezza;
         int bannerAlto;
     };
 
     void crea();
     MONITORINFO monitor() const;
+    // The outer rectangle around the client area at creation, for this scale.
+    RECT esterno() const;
+    int eccesso() const;
     // Where the window stands and how large it is, centred on its monitor.
     RECT rettangolo() const;
     Posti postiFigli() const;
