@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
+#include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
@@ -10,7 +11,10 @@
 #include <optional>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace legge;

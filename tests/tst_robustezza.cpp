@@ -4,7 +4,7 @@
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
@@ -14,6 +14,10 @@
 #include <optional>
 #include <random>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace legge;
 using namespace prova;
