@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <memory>
 
@@ -69,47 +68,12 @@ private:
 
 } // namespace
 
-std::string CodificaMassime(std::string_view chiaro)
-{
-    std::string dati(chiaro);
-    for (char &c : dati)
-        c = static_cast<char>(c ^ Inversione);
-    return dati;
-}
-
 std::string DecodificaMassime(std::string_view dati)
 {
-    // Complementing is its own inverse.
-    return CodificaMassime(dati);
-}
-
-char SeparatoreCodificato()
-{
-    return Separato;
-}
-
-std::string CodificaRecord(int numero, std::string_view titolo, std::string_view corpo)
-{
-    std::array<char, 16> campo{};
-    const auto fine = std::to_chars(campo.data(), campo.data() + campo.size(), numero).ptr;
-    std::string chiaro(1, Separatore);
-    chiaro.append(static_cast<std::size_t>(3 - std::min<std::ptrdiff_t>(3, fine - campo.data())),
-                  '0');
-    chiaro.append(campo.data(), fine);
-    chiaro += ' ';
-    chiaro += titolo;
-    chiaro += "\r\n";
-    for (const char c : corpo) {
-        if (c == '\n')
-            chiaro += '\r';
-        chiaro += c;
-    }
-    return CodificaMassime(chiaro);
-}
-
-std::string ChiusuraMassime()
-{
-    return std::string(1, Separato);
+    std::string chiaro(dati);
+    for (char &c : chiaro)
+        c = static_cast<char>(c ^ Inversione);
+    return chiaro;
 }
 
 CodificaTesto CodificaTestoMassime(std::string_view testo)

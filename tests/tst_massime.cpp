@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "bench/codifica.h"
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "supporto/prova.h"
