@@ -20,10 +20,6 @@
 using namespace legge;
 using namespace prova;
 
-namespace {
-const std::vector<std::string> SoloOpzioni{"Option.dat"};
-}
-
 TEST_CASE("lettura")
 {
     struct Riga {

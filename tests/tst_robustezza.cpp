@@ -22,12 +22,6 @@
 using namespace legge;
 using namespace prova;
 
-namespace {
-
-const std::vector<std::string> SoloOpzioni{"Option.dat"};
-
-} // namespace
-
 // Option.dat as found on disk. Reading never changes it; a file that holds no marker is no
 // error (the mode stays as it is), one that holds nothing readable is.
 TEST_CASE("Option.dat comunque sia")

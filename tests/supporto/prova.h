@@ -35,6 +35,8 @@ inline std::string segno(std::string_view s)
 // What Option.dat holds after each of the two writes.
 inline const std::string Giorno = segno(legge::SegnoGiorno);
 inline const std::string Casuale = segno(legge::SegnoCasuale);
+// A directory after a write of the mode, with nothing left behind.
+inline const std::vector<std::string> SoloOpzioni{"Option.dat"};
 
 std::optional<std::string> leggiSeEsiste(const fs::path &percorso);
 std::string leggi(const fs::path &percorso, const std::string &seManca = {});
