@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <optional>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
