@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "leggiprova.h"
 
-#include "laws/massime.h"
+#include "codifica.h"
 
 #include <fstream>
 
@@ -16,11 +16,11 @@ bool ScriviMassimeDiProva(const std::string &cartella, std::size_t lunghezza)
         corpo += Testo;
     corpo.pop_back();
     corpo += "\n";
-    std::string dati = legge::CodificaMassime("Leggi di prova");
+    std::string dati = CodificaMassime("Leggi di prova");
     for (int numero = 1; numero <= 366; ++numero)
-        dati += legge::CodificaRecord(numero, "Legge dell'attesa", corpo);
-    dati += legge::CodificaRecord(500, "Legge dell'attesa", corpo);
-    dati += legge::ChiusuraMassime();
+        dati += CodificaRecord(numero, "Legge dell'attesa", corpo);
+    dati += CodificaRecord(500, "Legge dell'attesa", corpo);
+    dati += ChiusuraMassime();
     std::ofstream file(cartella + "/Massime.dat", std::ios::binary | std::ios::trunc);
     file.write(dati.data(), std::streamsize(dati.size()));
     return bool(file.flush());

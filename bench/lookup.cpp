@@ -6,6 +6,7 @@
 //
 //   build/bench/lookup [FILE]     (default: a temporary file, removed afterwards)
 
+#include "codifica.h"
 #include "laws/massime.h"
 
 #include <algorithm>
@@ -41,15 +42,14 @@ void genera(const std::filesystem::path &file, std::size_t &records)
         // Bodies of 140..240 bytes give about 1.3 million records.
         stato = stato * 1103515245u + 12345u;
         const int lunghezza = 140 + int((stato >> 16) % 101);
-        blocco = legge::CodificaRecord(
-            int(records % 366) + 1, "Legge di prova",
-            std::string(std::size_t(lunghezza), char('a' + char(records % 26))));
+        blocco =
+            CodificaRecord(int(records % 366) + 1, "Legge di prova",
+                           std::string(std::size_t(lunghezza), char('a' + char(records % 26))));
         std::fwrite(blocco.data(), 1, blocco.size(), f);
         scritti += blocco.size();
         ++records;
     }
-    blocco =
-        legge::CodificaRecord(500, "Ultima legge", "Il fondo del file.") + legge::ChiusuraMassime();
+    blocco = CodificaRecord(500, "Ultima legge", "Il fondo del file.") + ChiusuraMassime();
     std::fwrite(blocco.data(), 1, blocco.size(), f);
     ++records;
     std::fclose(f);
@@ -153,7 +153,7 @@ int main(int argc, char **argv)
     misura("memchr (riferimento)", byte, [&] {
         legge::FileAperto sorgente = legge::ApriFileDati(file);
         std::vector<char> buffer(legge::DimensioneBlocco);
-        const char separatore = legge::SeparatoreCodificato();
+        const char separatore = SeparatoreCodificato();
         std::size_t separatori = 0;
         while (const std::size_t n = sorgente.leggi(buffer.data(), buffer.size())) {
             for (const char *p = buffer.data(), *fine = p + n;

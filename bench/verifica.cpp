@@ -6,7 +6,7 @@
 //
 //   build/bench/verifica [MIB]     (default 256: files of 64 and MIB MiB, in the temp dir)
 
-#include "laws/massime.h"
+#include "codifica.h"
 
 #include <chrono>
 #include <cstdio>
@@ -24,22 +24,22 @@ using Generatore = std::string (*)(std::size_t indice);
 
 std::string leggiNormali(std::size_t indice)
 {
-    return legge::CodificaRecord(int(indice % 366) + 1, "Legge di prova",
-                                 std::string(200, char('a' + char(indice % 26))));
+    return CodificaRecord(int(indice % 366) + 1, "Legge di prova",
+                          std::string(200, char('a' + char(indice % 26))));
 }
 
 std::string unSoloRecord(std::size_t indice)
 {
     if (indice == 0)
-        return legge::CodificaRecord(1, "Legge lunghissima", std::string(1 << 20, 'x'));
-    return legge::CodificaMassime(std::string(1 << 20, 'x'));
+        return CodificaRecord(1, "Legge lunghissima", std::string(1 << 20, 'x'));
+    return CodificaMassime(std::string(1 << 20, 'x'));
 }
 
 std::string byteIndefiniti(std::size_t indice)
 {
     if (indice == 0)
-        return legge::CodificaRecord(1, "Legge guasta", std::string(1 << 20, '\x81'));
-    return legge::CodificaMassime(std::string(1 << 20, '\x81'));
+        return CodificaRecord(1, "Legge guasta", std::string(1 << 20, '\x81'));
+    return CodificaMassime(std::string(1 << 20, '\x81'));
 }
 
 void genera(const std::filesystem::path &file, std::uint64_t dimensione, Generatore generatore)
@@ -55,7 +55,7 @@ void genera(const std::filesystem::path &file, std::uint64_t dimensione, Generat
         std::fwrite(blocco.data(), 1, blocco.size(), f);
         scritti += blocco.size();
     }
-    const std::string fine = legge::ChiusuraMassime();
+    const std::string fine = ChiusuraMassime();
     std::fwrite(fine.data(), 1, fine.size(), f);
     if (std::fclose(f) != 0) {
         std::perror(file.c_str());

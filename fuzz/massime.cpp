@@ -164,7 +164,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dime
 {
     static FileInMemoria file("Massime.dat");
     const std::string chiaro(reinterpret_cast<const char *>(dati), dimensione);
-    const std::string memorizzato = CodificaMassime(chiaro);
+    std::string memorizzato = chiaro;
+    for (char &c : memorizzato)
+        c = static_cast<char>(255 - static_cast<unsigned char>(c));
     VERIFICA(DecodificaMassime(memorizzato) == chiaro);
     const auto &percorso =
         file.scrivi(reinterpret_cast<const std::uint8_t *>(memorizzato.data()), dimensione);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <memory>
 
@@ -17,12 +16,6 @@ constexpr unsigned char Inversione = 0xFF;
 constexpr char Separatore = '/';
 constexpr char Separato = static_cast<char>(Separatore ^ Inversione);
 constexpr char CrCodificato = static_cast<char>('\r' ^ Inversione);
-
-// Neither a separator nor a CR: the byte goes into the record as it is.
-bool semplice(char byte)
-{
-    return byte != Separato && byte != CrCodificato;
-}
 
 // Appends the unscrambled bytes of [inizio, fine) to `testo`, leaving out CRs.
 void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
@@ -67,49 +60,84 @@ private:
     int m_numero;
 };
 
-} // namespace
+// What the pass hands over: the bytes as stored, or their plain text.
+enum class Forma { Memorizzata, Chiara };
 
-std::string CodificaMassime(std::string_view chiaro)
+// The one pass over the file that every reader of it builds on. It hands over, in order,
+// each run of bytes between separators as testo(inizio, fine, posizione) and each separator
+// as separatore(posizione); either may return false to stop. A run is never empty, holds no
+// separator, and may be cut where a block of the file ends; its bytes are the caller's to
+// change. Returns the size of the file, or nothing when the pass was stopped. Inlined into
+// each reader, so that the reader's state stays in registers: the lookup's speed rests on it.
+template <Forma forma, class PerTesto, class PerSeparatore>
+[[gnu::always_inline]] inline std::optional<std::uint64_t>
+scandisci(FileAperto &sorgente, PerTesto testo, PerSeparatore separatore)
 {
-    std::string dati(chiaro);
-    for (char &c : dati)
-        c = static_cast<char>(c ^ Inversione);
-    return dati;
+    constexpr char cercato = forma == Forma::Chiara ? Separatore : Separato;
+    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
+    std::uint64_t base = 0;
+    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco)) {
+        char *const inizio = blocco.get();
+        char *const fine = inizio + letti;
+        if constexpr (forma == Forma::Chiara) {
+            for (char *p = inizio; p != fine; ++p)
+                *p = static_cast<char>(*p ^ Inversione);
+        }
+        for (char *p = inizio; p < fine;) {
+            auto *sep =
+                static_cast<char *>(std::memchr(p, cercato, static_cast<std::size_t>(fine - p)));
+            char *const fineTesto = sep ? sep : fine;
+            if (fineTesto != p &&
+                !testo(p, fineTesto, base + static_cast<std::uint64_t>(p - inizio)))
+                return std::nullopt;
+            if (!sep)
+                break;
+            if (!separatore(base + static_cast<std::uint64_t>(sep - inizio)))
+                return std::nullopt;
+            p = sep + 1;
+        }
+        base += letti;
+    }
+    return base;
 }
+
+// Where the title of a record's text starts, and the line break that ends it, if any: the
+// title opens at the first capital A..Z among the first six characters (with none, at the
+// start) and runs to the first line break after that. `primi` is the text or its first
+// characters; `aCapoOltre`, the first line break past them.
+struct Titolo {
+    std::size_t inizio = 0;
+    std::optional<std::uint64_t> aCapo;
+};
+
+Titolo trovaTitolo(std::string_view primi, std::optional<std::uint64_t> aCapoOltre = {})
+{
+    Titolo titolo;
+    for (std::size_t i = 0; i < 6 && i < primi.size(); ++i) {
+        if (primi[i] >= 'A' && primi[i] <= 'Z') {
+            titolo.inizio = i;
+            break;
+        }
+    }
+    // Two plain searches cost less than one for either byte; a CR is dropped before the
+    // text gets here, but one that is left ends the line too.
+    if (const auto trovato =
+            std::min(primi.find('\n', titolo.inizio), primi.find('\r', titolo.inizio));
+        trovato != std::string_view::npos)
+        titolo.aCapo = trovato;
+    else
+        titolo.aCapo = aCapoOltre;
+    return titolo;
+}
+
+} // namespace
 
 std::string DecodificaMassime(std::string_view dati)
 {
-    // Complementing is its own inverse.
-    return CodificaMassime(dati);
-}
-
-char SeparatoreCodificato()
-{
-    return Separato;
-}
-
-std::string CodificaRecord(int numero, std::string_view titolo, std::string_view corpo)
-{
-    std::array<char, 16> campo{};
-    const auto fine = std::to_chars(campo.data(), campo.data() + campo.size(), numero).ptr;
-    std::string chiaro(1, Separatore);
-    chiaro.append(static_cast<std::size_t>(3 - std::min<std::ptrdiff_t>(3, fine - campo.data())),
-                  '0');
-    chiaro.append(campo.data(), fine);
-    chiaro += ' ';
-    chiaro += titolo;
-    chiaro += "\r\n";
-    for (const char c : corpo) {
-        if (c == '\n')
-            chiaro += '\r';
-        chiaro += c;
-    }
-    return CodificaMassime(chiaro);
-}
-
-std::string ChiusuraMassime()
-{
-    return std::string(1, Separato);
+    std::string chiaro(dati);
+    for (char &c : chiaro)
+        c = static_cast<char>(c ^ Inversione);
+    return chiaro;
 }
 
 CodificaTesto CodificaTestoMassime(std::string_view testo)
@@ -174,18 +202,7 @@ public:
     const SintesiRecord &chiudi()
     {
         m_sintesi.campoNumero = m_primi.substr(0, 3);
-        std::size_t inizioTitolo = 0;
-        for (std::size_t i = 0; i < 6 && i < m_primi.size(); ++i) {
-            if (m_primi[i] >= 'A' && m_primi[i] <= 'Z') {
-                inizioTitolo = i;
-                break;
-            }
-        }
-        std::optional<std::uint64_t> aCapo;
-        if (const auto trovato = m_primi.find('\n', inizioTitolo); trovato != std::string::npos)
-            aCapo = trovato;
-        else
-            aCapo = m_aCapoOltre;
+        const auto [inizioTitolo, aCapo] = trovaTitolo(m_primi, m_aCapoOltre);
         m_sintesi.titolo = aCapo.has_value();
         if (aCapo)
             m_sintesi.inizioTitolo = m_primi.substr(
@@ -224,39 +241,27 @@ private:
 
 void OsservaMassime(FileAperto &sorgente, OsservatoreMassime &osservatore)
 {
-    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    std::uint64_t base = 0;
+    AnalisiRecord analisi;
     std::size_t indice = 0;
     bool inRecord = false;
-    AnalisiRecord analisi;
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco)) {
-        char *const inizio = blocco.get();
-        for (std::size_t i = 0; i < letti; ++i)
-            inizio[i] = static_cast<char>(inizio[i] ^ Inversione);
-        const char *p = inizio;
-        const char *const fine = inizio + letti;
-        while (p < fine) {
-            const auto *sep = static_cast<const char *>(
-                std::memchr(p, Separatore, static_cast<std::size_t>(fine - p)));
-            const std::string_view testo(p, static_cast<std::size_t>((sep ? sep : fine) - p));
-            if (!testo.empty()) {
-                osservatore.testo(testo, base + static_cast<std::uint64_t>(p - inizio));
-                if (inRecord)
-                    analisi.aggiungi(testo);
-            }
-            if (!sep)
-                break;
+    const auto dimensione = scandisci<Forma::Chiara>(
+        sorgente,
+        [&](const char *inizio, const char *fine, std::uint64_t posizione) {
+            const std::string_view chiaro(inizio, static_cast<std::size_t>(fine - inizio));
+            osservatore.testo(chiaro, posizione);
+            if (inRecord)
+                analisi.aggiungi(chiaro);
+            return true;
+        },
+        [&](std::uint64_t posizione) {
             if (inRecord)
                 osservatore.record(analisi.chiudi());
             inRecord = true;
-            const std::uint64_t posizione = base + static_cast<std::uint64_t>(sep - inizio) + 1;
-            analisi.inizia(++indice, posizione);
-            osservatore.inizioRecord(indice, posizione);
-            p = sep + 1;
-        }
-        base += letti;
-    }
-    osservatore.fine(base);
+            analisi.inizia(++indice, posizione + 1);
+            osservatore.inizioRecord(indice, posizione + 1);
+            return true;
+        });
+    osservatore.fine(*dimensione); // this pass is never stopped
 }
 
 double ValoreNumero(std::string_view campoNumero)
@@ -292,20 +297,16 @@ Legge EstraiLegge(std::string record)
 {
     // A record shorter than six characters with no capital in it keeps all its text,
     // like a longer one: failing here would cost the user the stored mode at start-up.
-    for (std::size_t i = 0; i < 6 && i < record.size(); ++i) {
-        if (record[i] >= 'A' && record[i] <= 'Z') {
-            record.erase(0, i);
-            break;
-        }
-    }
+    const auto [inizio, aCapo] = trovaTitolo(record);
     Legge legge;
     legge.trovata = true;
-    const auto a_capo = record.find_first_of("\n\r");
-    if (a_capo == std::string::npos) {
-        legge.corpo = std::move(record);
+    if (aCapo) {
+        const auto fineTitolo = static_cast<std::size_t>(*aCapo);
+        legge.titolo = record.substr(inizio, fineTitolo - inizio);
+        legge.corpo = record.substr(fineTitolo);
     } else {
-        legge.titolo = record.substr(0, a_capo);
-        legge.corpo = record.substr(a_capo);
+        record.erase(0, inizio);
+        legge.corpo = std::move(record);
     }
     return legge;
 }
@@ -320,25 +321,13 @@ void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visit
 
 void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
 {
-    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    std::uint64_t offsetBlocco = 0;
-
-    bool inRecord = false; // a '/' has been seen
+    Record corrente;
+    bool inRecord = false; // a separator has been seen
     bool campoCompleto = false;
     bool vuole = false;
     std::array<char, 3> campo{};
     std::size_t lunghezzaCampo = 0;
-    Record corrente;
 
-    auto apriRecord = [&](std::uint64_t posizione) {
-        inRecord = true;
-        campoCompleto = false;
-        vuole = false;
-        lunghezzaCampo = 0;
-        corrente.indice += 1;
-        corrente.posizione = posizione;
-        corrente.testo.clear();
-    };
     auto decidi = [&] {
         campoCompleto = true;
         corrente.campoNumero = std::string_view(campo.data(), lunghezzaCampo);
@@ -346,62 +335,50 @@ void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
         if (vuole)
             corrente.testo.assign(campo.data(), lunghezzaCampo);
     };
-
-    for (;;) {
-        const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco);
-        if (letti == 0)
-            break;
-        const char *p = blocco.get();
-        const char *const fine = p + letti;
-        while (p < fine) {
-            if (!inRecord) {
-                const auto *sep = static_cast<const char *>(std::memchr(p, Separato, fine - p));
-                if (!sep)
-                    break;
-                p = sep + 1;
-                apriRecord(offsetBlocco + static_cast<std::uint64_t>(p - blocco.get()));
+    auto testo = [&](const char *p, const char *fine, std::uint64_t) {
+        if (!inRecord)
+            return true;
+        // The number field is the record's first three characters, CRs left out; the rest
+        // is copied only for a record that is wanted. Nearly every record opens with three
+        // plain bytes, taken in one step.
+        if (lunghezzaCampo == 0 && fine - p >= 3 && p[0] != CrCodificato && p[1] != CrCodificato &&
+            p[2] != CrCodificato) {
+            for (std::size_t i = 0; i < 3; ++i)
+                campo[i] = static_cast<char>(p[i] ^ Inversione);
+            lunghezzaCampo = 3;
+            p += 3;
+            decidi();
+        }
+        for (; !campoCompleto && p != fine; ++p) {
+            if (*p == CrCodificato)
                 continue;
-            }
-            // The number field is at most three characters: read them one by one, then
-            // jump to the next separator in one go.
-            if (!campoCompleto && lunghezzaCampo == 0 && fine - p >= 3 && semplice(p[0]) &&
-                semplice(p[1]) && semplice(p[2])) {
-                for (std::size_t i = 0; i < 3; ++i)
-                    campo[i] = static_cast<char>(p[i] ^ Inversione);
-                lunghezzaCampo = 3;
-                p += 3;
+            campo[lunghezzaCampo++] = static_cast<char>(*p ^ Inversione);
+            if (lunghezzaCampo == campo.size())
                 decidi();
-            }
-            while (!campoCompleto && p < fine && *p != Separato) {
-                if (*p != CrCodificato)
-                    campo[lunghezzaCampo++] = static_cast<char>(*p ^ Inversione);
-                ++p;
-                if (lunghezzaCampo == campo.size())
-                    decidi();
-            }
-            if (p == fine)
-                break;
+        }
+        if (vuole)
+            aggiungiTesto(corrente.testo, p, fine);
+        return true;
+    };
+    auto separatore = [&](std::uint64_t posizione) {
+        if (inRecord) {
             if (!campoCompleto)
                 decidi(); // a record shorter than its number field
-            const auto *sep = static_cast<const char *>(std::memchr(p, Separato, fine - p));
-            const char *const fineTesto = sep ? sep : fine;
-            if (vuole)
-                aggiungiTesto(corrente.testo, p, fineTesto);
-            if (!sep)
-                break;
-            const std::uint64_t posSep =
-                offsetBlocco + static_cast<std::uint64_t>(sep - blocco.get());
-            corrente.lunghezza = posSep - corrente.posizione;
+            corrente.lunghezza = posizione - corrente.posizione;
             if (vuole && !visitatore.record(corrente))
-                return;
-            p = sep + 1;
-            apriRecord(posSep + 1);
+                return false;
         }
-        offsetBlocco += static_cast<std::uint64_t>(letti);
-    }
-
-    if (inRecord && offsetBlocco > corrente.posizione)
-        visitatore.coda(corrente.posizione, offsetBlocco - corrente.posizione);
+        inRecord = true;
+        campoCompleto = false;
+        vuole = false;
+        lunghezzaCampo = 0;
+        corrente.indice += 1;
+        corrente.posizione = posizione + 1; // its text is set when it proves wanted
+        return true;
+    };
+    const auto dimensione = scandisci<Forma::Memorizzata>(sorgente, testo, separatore);
+    if (dimensione && inRecord && *dimensione > corrente.posizione)
+        visitatore.coda(corrente.posizione, *dimensione - corrente.posizione);
 }
 
 Legge CercaLegge(const std::filesystem::path &file, int numero, SeManca seManca)

@@ -81,15 +81,8 @@ double ValoreNumero(std::string_view campoNumero);
 // Splits a record's text into title and body.
 Legge EstraiLegge(std::string record);
 
-// Bytes of the file, or any slice of it, and their plain Windows-1252 text, both ways.
-std::string CodificaMassime(std::string_view chiaro);
+// The plain Windows-1252 text of the file's bytes, or of any slice of them.
 std::string DecodificaMassime(std::string_view dati);
-
-// The stored form of one record, the '/' that opens it included: `numero` in three digits,
-// the title on its line, then the body. LF line breaks in the body are stored as CR LF.
-std::string CodificaRecord(int numero, std::string_view titolo, std::string_view corpo);
-// The stored '/' that closes the last record.
-std::string ChiusuraMassime();
 
 // What a person edits, turned into the file: Windows-1252 text with LF line breaks, where
 // each record opens with '/' and its three-digit number, and a last '/' closes the last
@@ -128,8 +121,5 @@ public:
     virtual void fine(std::uint64_t /*dimensione*/) {}
 };
 void OsservaMassime(FileAperto &sorgente, OsservatoreMassime &osservatore);
-
-// The byte a '/' is stored as, for a program that measures how fast it can be found.
-char SeparatoreCodificato();
 
 } // namespace legge

@@ -6,7 +6,7 @@
 #include "sistema/file.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include "laws/giorno.h"
 #include "avvio/disposizione.h"
 #include "win32/form1win32.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 

@@ -7,7 +7,8 @@
 #include "qt/form1.h"
 #include "qt/immagini.h"
 #include "qt/messaggi.h"
-#include "utilita.h"
+#include "supporto/finti.h"
+#include "supporto/prova.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,8 @@
 #include "avvio/casuale.h"
 #include "avvio/formload.h"
 #include "sistema/errorefile.h"
-#include "utilita.h"
+#include "supporto/finti.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "bench/codifica.h"
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 

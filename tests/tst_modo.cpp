@@ -1,24 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
+#include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
 #include <algorithm>
 #include <optional>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace legge;
 using namespace prova;
-
-namespace {
-const std::vector<std::string> SoloOpzioni{"Option.dat"};
-}
 
 TEST_CASE("lettura")
 {

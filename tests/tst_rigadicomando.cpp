@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/rigadicomando.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

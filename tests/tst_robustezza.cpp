@@ -4,7 +4,7 @@
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
@@ -15,14 +15,12 @@
 #include <random>
 #include <thread>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace legge;
 using namespace prova;
-
-namespace {
-
-const std::vector<std::string> SoloOpzioni{"Option.dat"};
-
-} // namespace
 
 // Option.dat as found on disk. Reading never changes it; a file that holds no marker is no
 // error (the mode stays as it is), one that holds nothing readable is.

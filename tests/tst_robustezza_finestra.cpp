@@ -6,7 +6,7 @@
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "sistema/file.h"
 #include "laws/cp1252.h"
 #include "laws/massime.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 #include <nlohmann/json.hpp>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #endif
 

@@ -4,7 +4,8 @@
 # The window, driven on a virtual screen. Its Wine prefix is its own: a wineserver started
 # without a screen, as the build's is, would spoil every window run after it.
 add_executable(tst_finestra_win32 tst_finestra_win32.cpp)
-target_link_libraries(tst_finestra_win32 PRIVATE legge_doctest_main finestra risorse_windows)
+target_link_libraries(tst_finestra_win32 PRIVATE legge_doctest_main legge_supporto finestra
+    risorse_windows)
 legge_avvisi(tst_finestra_win32)
 # Under Wine the build's folders are on drive Z:.
 target_compile_definitions(tst_finestra_win32 PRIVATE
