@@ -3,7 +3,7 @@
 // stores, the height rule. The Qt and Win32 windows are tested only for what they draw.
 #include "avvio/finestra.h"
 #include "sistema/errorefile.h"
-#include "utilita.h"
+#include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
