@@ -3,6 +3,7 @@
 #include "prova.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -93,8 +94,10 @@ CopiaEseguibile::CopiaEseguibile(const fs::path &programma)
     fs::permissions(m_percorso, aTutti);
 }
 
-Esito esegui(const std::vector<std::string> &argomenti, std::string_view ingresso,
-             std::chrono::seconds limite)
+namespace {
+
+Esito eseguiUnaVolta(const std::vector<std::string> &argomenti, std::string_view ingresso,
+                     std::chrono::seconds limite)
 {
     Processo p(argomenti);
     if (!p.avviato())
@@ -106,6 +109,25 @@ Esito esegui(const std::vector<std::string> &argomenti, std::string_view ingress
         return {-1, p.uscita, p.errori};
     }
     return {p.codice(), p.uscita, p.errori};
+}
+
+} // namespace
+
+Esito esegui(const std::vector<std::string> &argomenti, std::string_view ingresso,
+             std::chrono::seconds limite)
+{
+    Esito esito = eseguiUnaVolta(argomenti, ingresso, limite);
+#ifdef _WIN32
+    // Under load Wine now and then starts no program at all: status 1 and not a byte on
+    // either stream, which none of our programs ever ends with. Only that is run again,
+    // and said, so that it shows in the log.
+    if (esito.codice == 1 && esito.uscita.empty() && esito.errori.empty()) {
+        std::fprintf(stderr, "esegui: Wine non ha avviato %s; ripetuto\n",
+                     argomenti.empty() ? "" : argomenti.front().c_str());
+        esito = eseguiUnaVolta(argomenti, ingresso, limite);
+    }
+#endif
+    return esito;
 }
 
 } // namespace prova
