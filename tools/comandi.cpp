@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/comandi.h"
 
-#include "sistema/errorefile.h"
-#include "sistema/file.h"
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "sistema/argomenti.h"
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
+#include "sistema/flussi.h"
+#include "sistema/orologio.h"
 #include "tools/json.h"
 #include "tools/uscita.h"
 #include "tools/verifica.h"
@@ -127,13 +130,20 @@ public:
     Estremo m_corto, m_lungo;
 };
 
+// Today on the local clock.
+legge::Data oggi()
+{
+    const legge::MomentoLocale adesso = legge::OraLocale();
+    return {adesso.anno, adesso.mese, adesso.giorno};
+}
+
 } // namespace
 
 int ComandoNumero(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     const legge::Data data =
-        argomenti.posizionali.empty() ? legge::DataOdierna() : leggiData(argomenti.posizionali[0]);
+        argomenti.posizionali.empty() ? oggi() : leggiData(argomenti.posizionali[0]);
     scrivi(std::to_string(legge::NumeroDelGiorno(data)) + "\n");
     return Riuscito;
 }

@@ -2,7 +2,9 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "sistema/file.h"
+#include "parole/parole.h"
+#include "sistema/argomenti.h"
+#include "sistema/flussi.h"
 #include "tools/comandi.h"
 #include "tools/uscita.h"
 
@@ -142,7 +144,8 @@ int chiudiUscita(int esito)
     try {
         UscitaComandi().svuota();
     } catch (const legge::ErroreFile &e) {
-        scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() + "\n");
+        scriviErrore("massime: impossibile scrivere sullo standard output: " +
+                     legge::MotivoErrore(e) + "\n");
         return ErroreUsoOFile;
     }
     return esito;
@@ -182,14 +185,14 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
         if (e.percorso() == legge::NomeUscitaStandard) {
-            scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() +
-                         "\n");
+            scriviErrore("massime: impossibile scrivere sullo standard output: " +
+                         legge::MotivoErrore(e) + "\n");
             return ErroreUsoOFile;
         }
         // What was found before the failure is still worth having.
         chiudiUscita(ErroreUsoOFile);
         const std::string nome = e.percorso().empty() ? "«»" : e.percorso().string();
-        scriviErrore("massime: " + nome + ": " + e.motivo() + "\n");
+        scriviErrore("massime: " + nome + ": " + legge::MotivoErrore(e) + "\n");
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
         scriviErrore("massime: memoria esaurita\n");
