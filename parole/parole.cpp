@@ -54,4 +54,13 @@ std::string MotivoErrore(const ErroreFile &errore)
     return motivo;
 }
 
+std::string TestoVersione(std::string_view versione)
+{
+    std::string testo = "Una Legge al Giorno ";
+    testo += versione;
+    testo += "\nLicenza GPL versione 3 o successiva: <https://www.gnu.org/licenses/gpl.html>.\n"
+             "È software libero: puoi modificarlo e ridistribuirlo. Non c'è alcuna garanzia.\n";
+    return testo;
+}
+
 } // namespace legge

@@ -14,4 +14,7 @@ namespace legge {
 // for the kind of error. A refused write adds that what stands there is left as it is.
 std::string MotivoErrore(const ErroreFile &errore);
 
+// What --version prints: the name, the version and the licence.
+std::string TestoVersione(std::string_view versione);
+
 } // namespace legge
