@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/casuale.h"
 
-#include "sistema/file.h"
+#include "sistema/orologio.h"
 
 #include <bit>
 
@@ -24,7 +24,8 @@ float GeneratoreCasuale::estrai()
 
 Data OrologioDiSistema::oggi() const
 {
-    return DataOdierna();
+    const MomentoLocale adesso = OraLocale();
+    return {adesso.anno, adesso.mese, adesso.giorno};
 }
 
 float OrologioDiSistema::secondiDallaMezzanotte() const

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/messaggi.h"
 
-#include "sistema/errorefile.h"
+#include "parole/parole.h"
 
 namespace legge {
 
@@ -14,7 +14,7 @@ std::string TestoErrore(std::string_view premessa, const std::exception &errore)
         testo += "File: ";
         testo.append(nome.begin(), nome.end());
         testo += "\nMotivo: ";
-        testo += file->motivo();
+        testo += MotivoErrore(*file);
     } else {
         testo += "Motivo: ";
         testo += errore.what();

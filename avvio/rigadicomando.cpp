@@ -98,15 +98,6 @@ Accetta anche le opzioni comuni dei programmi Qt, come -platform e -style.
     return testo;
 }
 
-std::string TestoVersione(std::string_view versione)
-{
-    std::string testo = "Una Legge al Giorno ";
-    testo += versione;
-    testo += "\nLicenza GPL versione 3 o successiva: <https://www.gnu.org/licenses/gpl.html>.\n"
-             "È software libero: puoi modificarlo e ridistribuirlo. Non c'è alcuna garanzia.\n";
-    return testo;
-}
-
 std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento)
 {
     std::string testo = Mostrabile(programma);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// TestoVersione, which both windows print, is the words library's.
+#include "parole/parole.h"
+
 #include <string>
 #include <string_view>
 
@@ -23,9 +26,9 @@ struct RigaDiComando {
 // Decided before Qt starts, so that --help needs no display and touches nothing.
 RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv);
 
-// Texts for standard output (help, version) and standard error (refusal), in UTF-8.
+// Texts for standard output (help; the version's is parole/parole.h's) and standard error
+// (refusal), in UTF-8.
 std::string TestoAiuto(std::string_view programma);
-std::string TestoVersione(std::string_view versione);
 std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento);
 std::string TestoSenzaSchermo(std::string_view programma);
 

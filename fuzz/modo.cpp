@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dime
     } catch (const ErroreFile &errore) {
         VERIFICA(dimensione == 0);
         VERIFICA(errore.percorso() == percorso);
-        VERIFICA(!errore.motivo().empty());
+        VERIFICA(errore.tipo() == ErroreFile::Tipo::FileVuoto);
     }
     return 0;
 }

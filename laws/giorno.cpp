@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "laws/giorno.h"
 
-#include "sistema/file.h"
-
 #include <stdexcept>
 
 namespace legge {
@@ -27,7 +25,7 @@ std::array<int, 13> Mesi(int anno)
 int NumeroDelGiorno(const Data &data)
 {
     if (data.mese < 1 || data.mese > 12)
-        throw std::out_of_range("mese fuori dall'intervallo 1..12");
+        throw std::out_of_range("month outside 1..12");
     const auto mesi = Mesi(data.anno);
     int numero = data.giorno;
     for (int m = 1; m < data.mese; ++m)
@@ -35,12 +33,6 @@ int NumeroDelGiorno(const Data &data)
     if (mesi[2] == 29 && numero == 60)
         numero = NumeroVentinoveFebbraio;
     return numero;
-}
-
-Data DataOdierna()
-{
-    const MomentoLocale adesso = OraLocale();
-    return {adesso.anno, adesso.mese, adesso.giorno};
 }
 
 } // namespace legge

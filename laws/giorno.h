@@ -21,7 +21,4 @@ std::array<int, 13> Mesi(int anno);
 // 500. Throws std::out_of_range for a month outside 1..12.
 int NumeroDelGiorno(const Data &data);
 
-// Today's date on the local clock.
-Data DataOdierna();
-
 } // namespace legge

@@ -34,7 +34,7 @@ FileAperto apri(const std::filesystem::path &file, SeManca seManca)
 {
     FileAperto aperto = ApriFileDati(file);
     if (!aperto && seManca == SeManca::Errore)
-        throw ErroreFile(file, MotivoFileMancante());
+        throw ErroreFile::mancante(file);
     if (!aperto)
         CreaFileVuoto(file);
     return aperto;

@@ -18,7 +18,7 @@ std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 {
     FileAperto aperto = ApriFileDati(file);
     if (!aperto)
-        throw ErroreFile(file, MotivoFileMancante());
+        throw ErroreFile::mancante(file);
 
     // A line longer than the longest marker cannot match, so one byte past it is all
     // that needs reading, however large the file is.
@@ -26,7 +26,7 @@ std::optional<Modo> LeggiModo(const std::filesystem::path &file)
     const std::size_t letti = aperto.riempi(inizio.data(), inizio.size());
 
     if (letti == 0)
-        throw ErroreFile(file, "il file è vuoto");
+        throw ErroreFile(file, ErroreFile::Tipo::FileVuoto);
 
     std::string_view riga(inizio.data(), letti);
     const auto cr = riga.find('\r');

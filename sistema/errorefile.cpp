@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sistema/errorefile.h"
 
-#include "sistema/file.h"
+#include "sistema/flussi.h"
+#include "sistema/nativo.h"
+
+#include <cstdint>
 
 namespace legge {
 
@@ -19,17 +22,42 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
     return ec ? percorso : assoluto.lexically_normal();
 }
 
+// For what(): the kind in English, in the order of ErroreFile::Tipo.
+constexpr const char *NomiDeiTipi[] = {
+    "system error", "empty file", "directory",          "FIFO",          "socket",
+    "device",       "pipe",       "not a regular file", "read-only file"};
+
+std::string descrizione(const std::filesystem::path &percorso, const std::string &motivo)
+{
+    return percorsoCompleto(percorso).string() + ": " + motivo;
+}
+
 } // namespace
 
-ErroreFile::ErroreFile(std::filesystem::path percorso, std::string motivo)
-    : std::runtime_error(percorsoCompleto(percorso).string() + ": " + motivo),
-      m_percorso(percorsoCompleto(percorso)), m_motivo(std::move(motivo))
+ErroreFile::ErroreFile(std::filesystem::path percorso, std::string motivoDiSistema, int codice)
+    : std::runtime_error(descrizione(
+          percorso, !motivoDiSistema.empty()
+                        ? motivoDiSistema
+                        : "system error " + std::to_string(static_cast<std::uint32_t>(codice)))),
+      m_percorso(percorsoCompleto(percorso)), m_codice(codice),
+      m_motivoDiSistema(std::move(motivoDiSistema))
+{
+}
+
+ErroreFile::ErroreFile(std::filesystem::path percorso, Tipo tipo, Operazione operazione)
+    : std::runtime_error(descrizione(percorso, NomiDeiTipi[static_cast<int>(tipo)])),
+      m_percorso(percorsoCompleto(percorso)), m_tipo(tipo), m_operazione(operazione)
 {
 }
 
 ErroreFile ErroreFile::daSistema(std::filesystem::path percorso, int codice)
 {
-    return ErroreFile(std::move(percorso), MotivoDiSistema(codice));
+    return ErroreFile(std::move(percorso), nativo::MotivoDiSistema(codice), codice);
+}
+
+ErroreFile ErroreFile::mancante(std::filesystem::path percorso)
+{
+    return daSistema(std::move(percorso), nativo::CodiceMancante());
 }
 
 } // namespace legge

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The only door of the core to the operating system: files, the standard streams, the
-// system's reasons for a failure and the local clock. Each platform implements these
-// declarations in a source file of its own; nothing here names a type of one platform.
+// Files: opening, reading, writing and replacing them. The standard streams are in
+// sistema/flussi.h, the program's arguments in sistema/argomenti.h, the local clock in
+// sistema/orologio.h; nothing here names a type of one platform.
 
 #include "sistema/errorefile.h"
 
@@ -12,18 +12,12 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace legge {
 
 // How much a file is read or written at a time: large enough that a system call per block
 // costs nothing next to the scan, small enough to stay in the cache.
 inline constexpr std::size_t DimensioneBlocco = 256 * 1024;
-
-// The names the standard streams go by in messages.
-inline constexpr std::string_view NomeIngressoStandard{"standard input"};
-inline constexpr std::string_view NomeUscitaStandard{"standard output"};
-inline constexpr std::string_view NomeErroreStandard{"standard error"};
 
 class AccessoNativo;
 
@@ -88,37 +82,5 @@ void CreaFileVuoto(const std::filesystem::path &percorso);
 // rewritten in place as a last resort; so is a file that another program holds open and
 // Windows will not let be replaced. Throws ErroreFile; no temporary file is left.
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
-
-// The standard streams. They are never closed.
-FileAperto &IngressoStandard();
-FileAperto &UscitaStandard();
-FileAperto &ErroreStandard();
-
-// The system's reason for its own error code (errno here, GetLastError() on Windows), in
-// UTF-8 whatever the user's locale.
-std::string MotivoDiSistema(int codice);
-
-// The system's own words for a file that does not exist, for a caller that found it missing.
-std::string MotivoFileMancante();
-
-// The program's arguments in UTF-8. Windows hands `argv` over in the ANSI code page, which
-// loses every character it lacks; the system keeps a copy that has them all.
-std::vector<std::string> ArgomentiUtf8(int argc, char **argv);
-
-// A path from UTF-8 text, such as an argument. On Windows a path made from a narrow string
-// reads it in the ANSI code page, so "città" would name another file.
-inline std::filesystem::path PercorsoUtf8(std::string_view utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// The local date and time of day.
-struct MomentoLocale {
-    int anno;
-    int mese;   // 1..12
-    int giorno; // 1..31
-    int secondiDallaMezzanotte;
-};
-MomentoLocale OraLocale();
 
 } // namespace legge

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The handle's life and the loops built on its one read, the same on every system; opening,
-// reading, writing and closing live in the system's own source file.
+// reading and writing live in the system's own source file.
 #include "sistema/file.h"
+
+#include "sistema/nativo.h"
 
 #include <utility>
 
@@ -10,6 +12,14 @@ namespace legge {
 FileAperto::FileAperto(std::intptr_t nativo, std::filesystem::path percorso, bool proprio) noexcept
     : m_nativo(nativo), m_percorso(std::move(percorso)), m_proprio(proprio)
 {
+}
+
+void FileAperto::chiudi() noexcept
+{
+    if (m_proprio && m_nativo != nativo::Nessuna)
+        nativo::Chiudi(m_nativo);
+    m_nativo = nativo::Nessuna;
+    m_proprio = false;
 }
 
 FileAperto::~FileAperto()

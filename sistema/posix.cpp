@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file layer on POSIX systems.
+// The system's primitives on POSIX systems, and the file handle's own calls.
+#include "sistema/argomenti.h"
 #include "sistema/file.h"
+#include "sistema/nativo.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
@@ -12,35 +13,20 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <utility>
 
 namespace legge {
 
-class AccessoNativo {
-public:
-    // Leaves errno as the call that made `fd` set it, for the caller to read.
-    static FileAperto proprio(int fd, const std::filesystem::path &percorso)
-    {
-        const int errore = errno;
-        FileAperto file(fd, percorso, true);
-        errno = errore;
-        return file;
-    }
-    static FileAperto prestato(int fd, std::string_view nome)
-    {
-        return FileAperto(fd, std::filesystem::path(nome), false);
-    }
-    static int fd(const FileAperto &file) { return static_cast<int>(file.m_nativo); }
-    // Closes at once, for a caller that must know whether the written bytes made it:
-    // 0 or an errno value.
-    static int chiudi(FileAperto &file) noexcept
-    {
-        file.m_proprio = false;
-        return ::close(static_cast<int>(std::exchange(file.m_nativo, -1))) == 0 ? 0 : errno;
-    }
-};
-
 namespace {
+
+int fd(const FileAperto &file)
+{
+    return static_cast<int>(AccessoNativo::nativo(file));
+}
+
+int fd(nativo::Maniglia maniglia)
+{
+    return static_cast<int>(maniglia);
+}
 
 // Shortest way to throw for the call that just failed.
 [[noreturn]] void lancia(const std::filesystem::path &percorso, int codice = errno)
@@ -48,137 +34,55 @@ namespace {
     throw ErroreFile::daSistema(percorso, codice);
 }
 
-// 0 or the errno value of the first failed write.
-int scriviDa(int fd, std::string_view dati, off_t posizione)
+// A refusal, for anything at the path that is not a regular file.
+ErroreFile::Tipo tipoDi(mode_t modo)
 {
-    while (!dati.empty()) {
-        const ssize_t n = ::pwrite(fd, dati.data(), dati.size(), posizione);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        dati.remove_prefix(static_cast<std::size_t>(n));
-        posizione += n;
-    }
-    return 0;
-}
-
-// The bytes that the new content is about to overwrite, so that a failure part-way can
-// put them back. Without read permission there is nothing to keep.
-std::string daSalvare(int fd, std::size_t quanti)
-{
-    std::string vecchio(quanti, '\0');
-    std::size_t letti = 0;
-    while (letti < quanti) {
-        const ssize_t n =
-            ::pread(fd, vecchio.data() + letti, quanti - letti, static_cast<off_t>(letti));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        letti += static_cast<std::size_t>(n);
-    }
-    vecchio.resize(letti);
-    return vecchio;
-}
-
-// Overwrites the file where it stands: the only way to reach every one of its names, and
-// the last resort where the directory takes no new file.
-void scriviSulPosto(const std::filesystem::path &percorso,
-                    const std::filesystem::path &destinazione, std::string_view contenuto,
-                    int erroreTemporaneo)
-{
-    // Non-blocking so that a FIFO put there meanwhile cannot hold the write up.
-    constexpr int Opzioni = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = ::open(destinazione.c_str(), O_RDWR | Opzioni);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(destinazione.c_str(), O_WRONLY | Opzioni);
-    FileAperto file = AccessoNativo::proprio(fd, destinazione);
-    if (!file) {
-        // The file does not exist either: the directory's refusal is the real cause.
-        lancia(percorso, errno == ENOENT && erroreTemporaneo != 0 ? erroreTemporaneo : errno);
-    }
-    struct stat st {};
-    if (::fstat(AccessoNativo::fd(file), &st) != 0)
-        lancia(percorso);
-    if (!S_ISREG(st.st_mode))
-        throw ErroreFile(percorso, "non è un file regolare: lo lascio com'è");
-    // A small file is kept whole, so that even a failure after cutting its tail can be undone.
-    const auto dimensione = static_cast<std::size_t>(st.st_size);
-    const std::string vecchio =
-        daSalvare(AccessoNativo::fd(file),
-                  dimensione <= 64 * 1024 ? dimensione : std::min(contenuto.size(), dimensione));
-
-    // Overwrite first and cut the tail afterwards: overwriting bytes that exist needs no
-    // new space on the disk, and on failure the old bytes go back where they were.
-    int errore = scriviDa(AccessoNativo::fd(file), contenuto, 0);
-    if (errore == 0 &&
-        ::ftruncate(AccessoNativo::fd(file), static_cast<off_t>(contenuto.size())) != 0)
-        errore = errno;
-    if (errore == 0 && ::fsync(AccessoNativo::fd(file)) != 0)
-        errore = errno;
-    if (errore != 0) {
-        if (::ftruncate(AccessoNativo::fd(file), st.st_size) == 0 &&
-            scriviDa(AccessoNativo::fd(file), vecchio, 0) == 0)
-            ::fsync(AccessoNativo::fd(file));
-    }
-    const int chiusura = AccessoNativo::chiudi(file);
-    if (errore == 0)
-        errore = chiusura;
-    if (errore != 0)
-        lancia(percorso, errore);
+    if (S_ISDIR(modo))
+        return ErroreFile::Tipo::Cartella;
+    if (S_ISFIFO(modo))
+        return ErroreFile::Tipo::Fifo;
+    if (S_ISSOCK(modo))
+        return ErroreFile::Tipo::Socket;
+    if (S_ISCHR(modo) || S_ISBLK(modo))
+        return ErroreFile::Tipo::Dispositivo;
+    return ErroreFile::Tipo::NonRegolare;
 }
 
 // Where the content of `percorso` really lives: symbolic links are followed to the file
 // they name, which need not exist yet.
-std::filesystem::path destinazioneDi(const std::filesystem::path &percorso)
+int destinazioneDi(const std::filesystem::path &percorso, std::filesystem::path &attuale)
 {
-    std::filesystem::path attuale = percorso;
+    attuale = percorso;
     for (int salti = 0;; ++salti) {
         struct stat st {};
         if (::lstat(attuale.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return attuale;
+            return 0;
         if (salti == 40)
-            lancia(percorso, ELOOP);
+            return ELOOP;
         std::string bersaglio(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1,
                               '\0');
         const ssize_t n = ::readlink(attuale.c_str(), bersaglio.data(), bersaglio.size());
         if (n < 0)
-            lancia(percorso);
+            return errno;
         bersaglio.resize(static_cast<std::size_t>(n));
         const std::filesystem::path collegato(bersaglio);
         attuale = collegato.is_absolute() ? collegato : attuale.parent_path() / collegato;
     }
 }
 
-std::string descriviTipo(mode_t modo)
+std::filesystem::path cartellaDi(const std::filesystem::path &file)
 {
-    if (S_ISDIR(modo))
-        return "è una cartella, non un file: la lascio com'è";
-    if (S_ISFIFO(modo))
-        return "è una FIFO, non un file: la lascio com'è";
-    if (S_ISSOCK(modo))
-        return "è un socket, non un file: lo lascio com'è";
-    if (S_ISCHR(modo) || S_ISBLK(modo))
-        return "è un dispositivo, non un file: lo lascio com'è";
-    return "non è un file regolare: lo lascio com'è";
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
 } // namespace
 
-void FileAperto::chiudi() noexcept
-{
-    if (m_proprio && m_nativo >= 0)
-        ::close(static_cast<int>(m_nativo));
-    m_nativo = -1;
-    m_proprio = false;
-}
+// ---- The file handle ----
 
 std::size_t FileAperto::leggi(char *dati, std::size_t dimensione)
 {
     for (;;) {
-        const ssize_t letti = ::read(static_cast<int>(m_nativo), dati, dimensione);
+        const ssize_t letti = ::read(fd(*this), dati, dimensione);
         if (letti >= 0)
             return static_cast<std::size_t>(letti);
         if (errno != EINTR)
@@ -189,7 +93,7 @@ std::size_t FileAperto::leggi(char *dati, std::size_t dimensione)
 void FileAperto::scrivi(std::string_view dati)
 {
     while (!dati.empty()) {
-        const ssize_t n = ::write(static_cast<int>(m_nativo), dati.data(), dati.size());
+        const ssize_t n = ::write(fd(*this), dati.data(), dati.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -206,137 +110,84 @@ void FileAperto::scriviTesto(std::string_view utf8)
 
 bool FileAperto::terminale() const
 {
-    return m_nativo >= 0 && ::isatty(static_cast<int>(m_nativo)) == 1;
+    return m_nativo >= 0 && ::isatty(fd(*this)) == 1;
 }
 
 FileAperto ApriFileDati(const std::filesystem::path &percorso)
 {
     // Non-blocking only so that opening a FIFO returns at once; regular files ignore it.
-    FileAperto file = AccessoNativo::proprio(
-        ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK), percorso);
-    if (!file) {
+    nativo::Aperto file(::open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valido()) {
         if (errno == ENOENT)
             return {};
         lancia(percorso);
     }
     struct stat st {};
-    if (::fstat(AccessoNativo::fd(file), &st) != 0)
+    if (::fstat(fd(file.get()), &st) != 0)
         lancia(percorso);
     if (S_ISDIR(st.st_mode))
         lancia(percorso, EISDIR);
     if (!S_ISREG(st.st_mode))
-        throw ErroreFile(percorso, "non è un file regolare");
+        throw ErroreFile(percorso, ErroreFile::Tipo::NonRegolare);
     // Reads then block again, as a regular file's always may.
-    const int flag = ::fcntl(AccessoNativo::fd(file), F_GETFL);
+    const int flag = ::fcntl(fd(file.get()), F_GETFL);
     if (flag >= 0)
-        ::fcntl(AccessoNativo::fd(file), F_SETFL, flag & ~O_NONBLOCK);
-    return file;
+        ::fcntl(fd(file.get()), F_SETFL, flag & ~O_NONBLOCK);
+    return AccessoNativo::proprio(file.rilascia(), percorso);
 }
 
 FileAperto ApriInLettura(const std::filesystem::path &percorso)
 {
-    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const int aperto = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+    if (aperto < 0)
         lancia(percorso);
-    return AccessoNativo::proprio(fd, percorso);
+    return AccessoNativo::proprio(aperto, percorso);
 }
 
 void CreaFileVuoto(const std::filesystem::path &percorso)
 {
-    const FileAperto file = AccessoNativo::proprio(
-        ::open(percorso.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666), percorso);
-    if (!file && errno != EEXIST)
+    const nativo::Aperto file(
+        ::open(percorso.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.valido() && errno != EEXIST)
         lancia(percorso);
 }
 
-void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
 {
-    if (percorso.empty())
-        lancia(percorso, ENOENT);
-    const std::filesystem::path destinazione = destinazioneDi(percorso);
-    struct stat st {};
-    const bool esiste = ::stat(destinazione.c_str(), &st) == 0;
-    if (!esiste && errno != ENOENT)
-        lancia(percorso);
-    if (esiste && !S_ISREG(st.st_mode))
-        throw ErroreFile(percorso, descriviTipo(st.st_mode));
-    if (esiste && st.st_nlink > 1) {
-        scriviSulPosto(percorso, destinazione, contenuto, 0);
-        return;
-    }
-
-    const std::filesystem::path cartella =
-        destinazione.has_parent_path() ? destinazione.parent_path() : std::filesystem::path(".");
-    std::string nascosto(1, '.');
-    nascosto += destinazione.filename().string();
-    nascosto += ".XXXXXX";
-    std::string modello = (cartella / nascosto).string();
-    FileAperto temporaneo = AccessoNativo::proprio(::mkostemp(modello.data(), O_CLOEXEC), modello);
-    if (!temporaneo) {
-        const int errore = errno;
-        if (errore == EACCES || errore == EPERM) {
-            scriviSulPosto(percorso, destinazione, contenuto, errore);
-            return;
-        }
-        lancia(percorso, errore);
-    }
-
-    mode_t permessi = 0;
-    if (esiste) {
-        permessi = st.st_mode & 07777;
-        // Owner and group first: changing them may clear the set-id bits. Whoever may not
-        // give the file away may still keep its group, if they belong to it.
-        if (::fchown(AccessoNativo::fd(temporaneo), st.st_uid, st.st_gid) != 0 &&
-            ::fchown(AccessoNativo::fd(temporaneo), static_cast<uid_t>(-1), st.st_gid) != 0) {
-            // Not a reason to refuse the write: the new file then has our own group.
-        }
-    } else {
-        // mkstemp creates 0600; a new file should get what open(2) would have given it.
-        const mode_t maschera = ::umask(0);
-        ::umask(maschera);
-        permessi = 0666 & ~maschera;
-    }
-    int errore = ::fchmod(AccessoNativo::fd(temporaneo), permessi) == 0 ? 0 : errno;
-    if (errore == 0)
-        errore = scriviDa(AccessoNativo::fd(temporaneo), contenuto, 0);
-    if (errore == 0 && ::fsync(AccessoNativo::fd(temporaneo)) != 0)
-        errore = errno;
-    const int chiusura = AccessoNativo::chiudi(temporaneo);
-    if (errore == 0)
-        errore = chiusura;
-    if (errore == 0 && ::rename(modello.c_str(), destinazione.c_str()) != 0)
-        errore = errno;
-    if (errore != 0) {
-        ::unlink(modello.c_str());
-        lancia(percorso, errore);
-    }
-    // Make the rename itself durable; failing here loses nothing that was not already
-    // visible, so it is not worth an error.
-    const FileAperto dirCartella = AccessoNativo::proprio(
-        ::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), cartella);
-    if (dirCartella)
-        ::fsync(AccessoNativo::fd(dirCartella));
+    return std::vector<std::string>(argv, argv + argc);
 }
 
-FileAperto &IngressoStandard()
+// ---- The primitives ----
+
+namespace nativo {
+
+Codice Chiudi(Maniglia maniglia) noexcept
 {
-    static FileAperto file = AccessoNativo::prestato(STDIN_FILENO, NomeIngressoStandard);
-    return file;
+    return ::close(fd(maniglia)) == 0 ? 0 : errno;
 }
 
-FileAperto &UscitaStandard()
+Codice CodiceMancante()
 {
-    static FileAperto file = AccessoNativo::prestato(STDOUT_FILENO, NomeUscitaStandard);
-    return file;
+    return ENOENT;
 }
 
-FileAperto &ErroreStandard()
+bool Mancante(Codice codice)
 {
-    static FileAperto file = AccessoNativo::prestato(STDERR_FILENO, NomeErroreStandard);
-    return file;
+    return codice == ENOENT;
 }
 
-std::string MotivoDiSistema(int codice)
+bool RifiutoDellaCartella(Codice codice)
+{
+    return codice == EACCES || codice == EPERM;
+}
+
+bool TrattenutoDaAltri(Codice /*codice*/)
+{
+    // Nothing keeps a POSIX file from being renamed over.
+    return false;
+}
+
+std::string MotivoDiSistema(Codice codice)
 {
     // The system writes its reasons in the encoding of the user's locale; messages are
     // UTF-8 everywhere else, so anything else is converted here, once.
@@ -376,23 +227,150 @@ std::string MotivoDiSistema(int codice)
     return utf8;
 }
 
-std::string MotivoFileMancante()
+Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
 {
-    return MotivoDiSistema(ENOENT);
+    if (percorso.empty())
+        return ENOENT;
+    if (const Codice errore = destinazioneDi(percorso, stato.destinazione))
+        return errore;
+    struct stat st {};
+    if (::stat(stato.destinazione.c_str(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    stato.esiste = true;
+    if (!S_ISREG(st.st_mode))
+        stato.nonFile = tipoDi(st.st_mode);
+    stato.piuNomi = st.st_nlink > 1;
+    stato.modo = st.st_mode & 07777;
+    stato.proprietario = st.st_uid;
+    stato.gruppo = st.st_gid;
+    return 0;
 }
 
-std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
+Codice ApriSulPosto(const std::filesystem::path &destinazione, Aperto &file)
 {
-    return std::vector<std::string>(argv, argv + argc);
+    // Non-blocking so that a FIFO put there meanwhile cannot hold the write up.
+    constexpr int Opzioni = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    file = ::open(destinazione.c_str(), O_RDWR | Opzioni);
+    if (!file.valido() && errno == EACCES)
+        file = ::open(destinazione.c_str(), O_WRONLY | Opzioni);
+    return file.valido() ? 0 : errno;
 }
 
-MomentoLocale OraLocale()
+Codice Descrivi(Maniglia file, std::uint64_t &dimensione, std::optional<ErroreFile::Tipo> &nonFile)
 {
-    const std::time_t adesso = std::time(nullptr);
-    std::tm locale{};
-    ::localtime_r(&adesso, &locale);
-    return {locale.tm_year + 1900, locale.tm_mon + 1, locale.tm_mday,
-            locale.tm_hour * 3600 + locale.tm_min * 60 + locale.tm_sec};
+    struct stat st {};
+    if (::fstat(fd(file), &st) != 0)
+        return errno;
+    // Whatever it turned out to be, it is not the regular file that was there a moment ago.
+    if (!S_ISREG(st.st_mode))
+        nonFile = ErroreFile::Tipo::NonRegolare;
+    dimensione = static_cast<std::uint64_t>(st.st_size);
+    return 0;
 }
+
+std::string LeggiDallInizio(Maniglia file, std::size_t quanti)
+{
+    std::string dati(quanti, '\0');
+    std::size_t letti = 0;
+    while (letti < quanti) {
+        const ssize_t n =
+            ::pread(fd(file), dati.data() + letti, quanti - letti, static_cast<off_t>(letti));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        letti += static_cast<std::size_t>(n);
+    }
+    dati.resize(letti);
+    return dati;
+}
+
+Codice ScriviDa(Maniglia file, std::string_view dati, std::uint64_t posizione)
+{
+    while (!dati.empty()) {
+        const ssize_t n =
+            ::pwrite(fd(file), dati.data(), dati.size(), static_cast<off_t>(posizione));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        dati.remove_prefix(static_cast<std::size_t>(n));
+        posizione += static_cast<std::uint64_t>(n);
+    }
+    return 0;
+}
+
+Codice Tronca(Maniglia file, std::uint64_t lunghezza)
+{
+    return ::ftruncate(fd(file), static_cast<off_t>(lunghezza)) == 0 ? 0 : errno;
+}
+
+Codice Sincronizza(Maniglia file)
+{
+    return ::fsync(fd(file)) == 0 ? 0 : errno;
+}
+
+Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome)
+{
+    std::string nascosto(1, '.');
+    nascosto += stato.destinazione.filename().string();
+    nascosto += ".XXXXXX";
+    std::string modello = (cartellaDi(stato.destinazione) / nascosto).string();
+    file = ::mkostemp(modello.data(), O_CLOEXEC);
+    if (!file.valido())
+        return errno;
+    nome = modello;
+    return 0;
+}
+
+Codice ConservaAttributi(Maniglia file, const Stato &stato)
+{
+    mode_t permessi = 0;
+    if (stato.esiste) {
+        permessi = static_cast<mode_t>(stato.modo);
+        // Owner and group first: changing them may clear the set-id bits. Whoever may not
+        // give the file away may still keep its group, if they belong to it.
+        if (::fchown(fd(file), stato.proprietario, stato.gruppo) != 0 &&
+            ::fchown(fd(file), static_cast<uid_t>(-1), stato.gruppo) != 0) {
+            // Not a reason to refuse the write: the new file then has our own group.
+        }
+    } else {
+        // mkstemp creates 0600; a new file should get what open(2) would have given it.
+        const mode_t maschera = ::umask(0);
+        ::umask(maschera);
+        permessi = 0666 & ~maschera;
+    }
+    return ::fchmod(fd(file), permessi) == 0 ? 0 : errno;
+}
+
+Codice Rinomina(const std::filesystem::path &da, const std::filesystem::path &a)
+{
+    return ::rename(da.c_str(), a.c_str()) == 0 ? 0 : errno;
+}
+
+void Rimuovi(const std::filesystem::path &percorso)
+{
+    ::unlink(percorso.c_str());
+}
+
+void SincronizzaCartella(const std::filesystem::path &file)
+{
+    const Aperto cartella(::open(cartellaDi(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (cartella.valido())
+        ::fsync(fd(cartella.get()));
+}
+
+Maniglia FlussoStandard(int quale)
+{
+    return quale == 0 ? STDIN_FILENO : quale == 1 ? STDOUT_FILENO : STDERR_FILENO;
+}
+
+void TempoLocale(std::time_t istante, std::tm &locale)
+{
+    ::localtime_r(&istante, &locale);
+}
+
+} // namespace nativo
 
 } // namespace legge

@@ -2,8 +2,9 @@
 // Runs one core operation in a process of its own, so that the tests can give it what
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
+#include "parole/parole.h"
+#include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
-#include "sistema/file.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
 #include "supporto/prova.h"
@@ -84,7 +85,7 @@ int main(int argc, char **argv)
         }
     } catch (const ErroreFile &errore) {
         std::printf("errore\t%s\t%s\n", errore.percorso().string().c_str(),
-                    errore.motivo().c_str());
+                    MotivoErrore(errore).c_str());
         return 3;
     }
     return 0;

@@ -5,6 +5,7 @@
 // Wine: Xvfb).
 
 #include "laws/giorno.h"
+#include "sistema/orologio.h"
 #include "avvio/disposizione.h"
 #include "win32/form1win32.h"
 #include "supporto/prova.h"
@@ -206,8 +207,10 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
 {
     CartellaTemporanea cartella;
     ScriviRaccolta(cartella.percorso(), "Legge della prova", "Il testo & la sua <fine>.");
+    const legge::MomentoLocale oggi = legge::OraLocale();
     const std::wstring titolo =
-        L"Legge della prova " + std::to_wstring(legge::NumeroDelGiorno(legge::DataOdierna()));
+        L"Legge della prova " +
+        std::to_wstring(legge::NumeroDelGiorno({oggi.anno, oggi.mese, oggi.giorno}));
     Programma programma(cartella.percorso());
     HWND form1 = programma.form1();
     REQUIRE(form1);

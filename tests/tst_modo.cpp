@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "parole/parole.h"
+#include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
 #include "laws/massime.h"
@@ -67,7 +69,7 @@ TEST_CASE("lettura fallita")
             FAIL_CHECK("nessun errore");
         } catch (const ErroreFile &e) {
             CHECK(e.percorso() == percorso);
-            CHECK(!e.motivo().empty());
+            CHECK(!MotivoErrore(e).empty());
             CHECK(std::string(e.what()).find(percorso.string()) != std::string::npos);
         }
     }
@@ -273,7 +275,7 @@ TEST_CASE("Option.dat tenuto aperto o protetto")
         } catch (const ErroreFile &e) {
             CHECK_MESSAGE(!r.riesce, e.what());
             CHECK(e.percorso() == file);
-            CHECK(!e.motivo().empty());
+            CHECK(!MotivoErrore(e).empty());
             if (r.caso != "NUL")
                 CHECK(leggi(file) == vecchio);
         }
@@ -376,7 +378,7 @@ TEST_CASE("scrittura: ciò che non è un file resta com'è")
             FAIL_CHECK("nessun errore");
         } catch (const ErroreFile &e) {
             CHECK(e.percorso() == percorso);
-            CHECK(e.motivo().find(r.motivo) != std::string::npos);
+            CHECK(MotivoErrore(e).find(r.motivo) != std::string::npos);
         }
         CHECK(fs::symlink_status(percorso).type() == tipo);
         CHECK(voci(dir.percorso()).size() == (nome == "collegamento a una cartella" ? 2u : 1u));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs and faults that the program must survive: broken and hostile data files, a
 // user without rights, a full disk, a process killed while it writes.
+#include "parole/parole.h"
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "settings/modo.h"
@@ -64,7 +65,7 @@ TEST_CASE("Option.dat comunque sia")
         } catch (const ErroreFile &e) {
             CHECK_MESSAGE(r.errore, e.what());
             CHECK(e.percorso() == file);
-            CHECK(!e.motivo().empty());
+            CHECK(!MotivoErrore(e).empty());
         }
         if (r.caso == "cartella")
             CHECK(fs::is_directory(file));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built `massime` tool as a user would, and holds its answers against the core.
 
-#include "sistema/file.h"
+#include "sistema/argomenti.h"
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "supporto/prova.h"

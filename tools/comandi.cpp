@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/comandi.h"
 
-#include "sistema/errorefile.h"
-#include "sistema/file.h"
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "sistema/argomenti.h"
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
+#include "sistema/flussi.h"
+#include "sistema/orologio.h"
 #include "tools/json.h"
+#include "tools/testi.h"
 #include "tools/uscita.h"
 #include "tools/verifica.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -39,7 +42,7 @@ std::string nomeDi(const std::filesystem::path &nome)
     if (standard(nome))
         return std::string(legge::NomeIngressoStandard);
     if (nome.empty())
-        return "«»";
+        return testi::NomeVuoto();
     return std::filesystem::absolute(nome).lexically_normal().string();
 }
 
@@ -69,9 +72,9 @@ std::filesystem::path fileDaLeggere(const Argomenti &argomenti, std::size_t indi
 void controllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo)
 {
     if (argomenti.posizionali.size() < minimo)
-        throw ErroreUso{"manca un argomento"};
+        throw ErroreUso{testi::MancaUnArgomento()};
     if (argomenti.posizionali.size() > massimo)
-        throw ErroreUso{"argomento di troppo: «" + argomenti.posizionali[massimo] + "»"};
+        throw ErroreUso{testi::ArgomentoDiTroppo(argomenti.posizionali[massimo])};
 }
 
 bool intero(std::string_view testo, int &valore)
@@ -83,8 +86,7 @@ bool intero(std::string_view testo, int &valore)
 
 legge::Data leggiData(const std::string &testo)
 {
-    const ErroreUso errore{"data non valida: «" + testo +
-                           "»; scrivila come AAAA-MM-GG, per esempio 2024-02-29"};
+    const ErroreUso errore{testi::DataNonValida(testo)};
     legge::Data data{};
     if (testo.size() != 10 || testo[4] != '-' || testo[7] != '-' ||
         !intero(std::string_view(testo).substr(0, 4), data.anno) ||
@@ -127,13 +129,20 @@ public:
     Estremo m_corto, m_lungo;
 };
 
+// Today on the local clock.
+legge::Data oggi()
+{
+    const legge::MomentoLocale adesso = legge::OraLocale();
+    return {adesso.anno, adesso.mese, adesso.giorno};
+}
+
 } // namespace
 
 int ComandoNumero(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     const legge::Data data =
-        argomenti.posizionali.empty() ? legge::DataOdierna() : leggiData(argomenti.posizionali[0]);
+        argomenti.posizionali.empty() ? oggi() : leggiData(argomenti.posizionali[0]);
     scrivi(std::to_string(legge::NumeroDelGiorno(data)) + "\n");
     return Riuscito;
 }
@@ -143,8 +152,7 @@ int ComandoMostra(const Argomenti &argomenti)
     controllaPosizionali(argomenti, 1, 2);
     int numero = 0;
     if (!intero(argomenti.posizionali[0], numero) || numero < 1 || numero > NumeroMassimo)
-        throw ErroreUso{"numero di legge non valido: «" + argomenti.posizionali[0] +
-                        "»; serve un numero da 1 a 999"};
+        throw ErroreUso{testi::NumeroNonValido(argomenti.posizionali[0])};
     Sorgente sorgente(fileDaLeggere(argomenti, 1));
     const legge::Legge trovata = legge::CercaLegge(sorgente.file(), numero);
     const std::string titolo = legge::Cp1252InUtf8(trovata.titolo.value_or(""));
@@ -165,8 +173,7 @@ int ComandoMostra(const Argomenti &argomenti)
     }
     if (!trovata.trovata) {
         UscitaComandi().svuota();
-        legge::ErroreStandard().scriviTesto("massime: la legge " + std::to_string(numero) +
-                                            " non c'è in " + sorgente.nome() + "\n");
+        legge::ErroreStandard().scriviTesto(testi::LeggeNonTrovata(numero, sorgente.nome()));
         return NonTrovatoOProblemi;
     }
     return Riuscito;
@@ -214,13 +221,13 @@ int ComandoCodifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     if (!argomenti.uscita)
-        throw ErroreUso{"manca il file da scrivere: indicalo con -o FILE"};
+        throw ErroreUso{testi::MancaIlFileDaScrivere()};
     const std::filesystem::path ingresso =
         legge::PercorsoUtf8(argomenti.posizionali.empty() ? "-" : argomenti.posizionali[0]);
     const std::filesystem::path uscita = legge::PercorsoUtf8(*argomenti.uscita);
     const std::string nome = nomeDi(ingresso);
-    const std::string nonScritto =
-        "non ho scritto " + (standard(uscita) ? std::string("nulla") : nomeDi(uscita));
+    const std::string nonScritto = testi::NonHoScritto(
+        standard(uscita) ? std::nullopt : std::optional<std::string_view>(nomeDi(uscita)));
 
     std::string utf8;
     {
@@ -232,18 +239,13 @@ int ComandoCodifica(const Argomenti &argomenti)
 
     const legge::ConversioneInCp1252 conversione = legge::Utf8InCp1252(utf8);
     if (!conversione.riuscita) {
-        std::string cosa;
-        if (conversione.carattere == 0) {
-            cosa = "il testo non è UTF-8 valido";
-        } else {
-            char codice[16];
-            std::snprintf(codice, sizeof codice, "U+%04X", unsigned(conversione.carattere));
-            cosa = "il carattere «" + utf8DiUnCarattere(utf8, conversione.posizione) + "» (" +
-                   codice + ") non esiste in Windows-1252";
-        }
+        const std::string cosa =
+            conversione.carattere == 0
+                ? testi::TestoNonUtf8()
+                : testi::CarattereFuoriDaCp1252(utf8DiUnCarattere(utf8, conversione.posizione),
+                                                conversione.carattere);
         legge::ErroreStandard().scriviTesto(
-            "massime: " + nome + ", riga " + std::to_string(conversione.riga) + ", colonna " +
-            std::to_string(conversione.colonna) + ": " + cosa + "; " + nonScritto + "\n");
+            testi::ErroreNelTesto(nome, conversione.riga, conversione.colonna, cosa, nonScritto));
         return ErroreUsoOFile;
     }
 
@@ -258,11 +260,7 @@ int ComandoCodifica(const Argomenti &argomenti)
         const std::size_t colonna =
             aCapo == std::string_view::npos ? prima.size() + 1 : prima.size() - aCapo;
         legge::ErroreStandard().scriviTesto(
-            "massime: " + nome + ", riga " + std::to_string(riga) + ", colonna " +
-            std::to_string(colonna) +
-            ": una «/» nel testo di una legge la interromperebbe lì (apre un record solo se "
-            "seguita da un numero di tre cifre, e chiude l'ultimo solo alla fine); " +
-            nonScritto + "\n");
+            testi::ErroreNelTesto(nome, riga, colonna, testi::BarraNelTesto(), nonScritto));
         return ErroreUsoOFile;
     }
     if (standard(uscita))
@@ -295,12 +293,7 @@ int ComandoVerifica(const Argomenti &argomenti)
     } else {
         segnala = [&](const Problema &p) {
             ++problemi;
-            std::string riga;
-            if (p.record)
-                riga += "record " + std::to_string(*p.record) + ", ";
-            if (p.posizione)
-                riga += "byte " + std::to_string(*p.posizione) + ": ";
-            scrivi(riga + p.messaggio + "\n");
+            scrivi(testi::RigaProblema(p.record, p.posizione, p.messaggio));
         };
     }
     const std::size_t record = VerificaMassime(sorgente.file(), segnala);
@@ -309,11 +302,7 @@ int ComandoVerifica(const Argomenti &argomenti)
         scrivi((problemi ? "\n], " : "], ") + std::string("\"record\": ") + std::to_string(record) +
                "}\n");
     } else {
-        scrivi(percorso + ": " + std::to_string(record) + " record, " +
-               (problemi == 0   ? std::string("nessun problema")
-                : problemi == 1 ? std::string("1 problema")
-                                : std::to_string(problemi) + " problemi") +
-               "\n");
+        scrivi(testi::Riepilogo(percorso, record, problemi));
     }
     return problemi == 0 ? Riuscito : NonTrovatoOProblemi;
 }
@@ -324,15 +313,14 @@ int ComandoStatistiche(const Argomenti &argomenti)
     Sorgente sorgente(fileDaLeggere(argomenti, 0));
     Statistiche statistiche;
     legge::OsservaMassime(sorgente.file(), statistiche);
-    std::string testo = "record: " + std::to_string(statistiche.m_record) + "\n";
+    std::string testo = testi::QuantiRecord(statistiche.m_record);
     if (statistiche.m_record > 0) {
         // A number field may hold any byte, a line break too: one record, one line.
-        auto riga = [](const char *nome, const Statistiche::Estremo &e) {
-            return std::string(nome) + ": " + std::to_string(e.caratteri) + " caratteri, legge «" +
-                   Visibile(e.numero, true) + "» (record " + std::to_string(e.record) + ")\n";
+        auto riga = [](bool piuLungo, const Statistiche::Estremo &e) {
+            return testi::CorpoEstremo(piuLungo, e.caratteri, Visibile(e.numero, true), e.record);
         };
-        testo += riga("corpo più corto", statistiche.m_corto);
-        testo += riga("corpo più lungo", statistiche.m_lungo);
+        testo += riga(false, statistiche.m_corto);
+        testo += riga(true, statistiche.m_lungo);
     }
     scrivi(testo);
     return Riuscito;

@@ -2,8 +2,10 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
-#include "sistema/file.h"
+#include "sistema/argomenti.h"
+#include "sistema/flussi.h"
 #include "tools/comandi.h"
+#include "tools/testi.h"
 #include "tools/uscita.h"
 
 #include <clocale>
@@ -15,106 +17,22 @@ namespace {
 
 using namespace massime;
 
-constexpr std::string_view AiutoGenerale =
-    R"(Uso: massime COMANDO [OPZIONI] [ARGOMENTI]
-
-Scrive, legge e controlla i file delle leggi (Massime.dat) di Una Legge al Giorno.
-
-Comandi:
-  numero [AAAA-MM-GG]        il numero della legge di quel giorno (di oggi, se manca)
-  mostra N [FILE]            la legge numero N, come la mostra la finestra
-  decodifica [FILE]          il testo in chiaro del file
-  codifica [TESTO] -o FILE   scrive il file delle leggi a partire da un testo UTF-8
-  verifica [FILE]            elenca i problemi del file
-  statistiche [FILE]         quanti record ha il file, il testo più corto e il più lungo
-
-FILE è ./Massime.dat quando manca, lo standard input quando è «-». Su un terminale i
-caratteri di controllo del testo delle leggi si vedono come sequenze («\x1B»), senza
-effetto. «massime COMANDO --help» descrive ogni comando.
-
-Esito: 0 riuscito; 1 legge non trovata (mostra) o problemi trovati (verifica);
-2 argomenti sbagliati o errore su un file (il messaggio dice quale e perché).
-)";
-
 struct Comando {
     std::string_view nome;
     int (*esegui)(const Argomenti &);
     bool json;
     bool grezzo;
     bool uscita;
-    std::string_view aiuto;
+    std::string_view (*aiuto)();
 };
 
 constexpr Comando Comandi[] = {
-    {"numero", ComandoNumero, false, false, false,
-     R"(Uso: massime numero [AAAA-MM-GG]
-
-Scrive il numero della legge del giorno indicato, o di oggi (ora locale) se non è
-indicato: il giorno dell'anno, da 1 a 366; il 29 febbraio ha la legge 500 e negli anni
-bisestili il 1° marzo è il 61.
-)"},
-    {"mostra", ComandoMostra, true, false, false,
-     R"(Uso: massime mostra [--json] N [FILE]
-
-Scrive la legge numero N (da 1 a 999) del file, ./Massime.dat se manca, lo standard
-input se è «-»: il titolo, se c'è, seguito dal testo, esattamente come li mostra la
-finestra, in UTF-8; su un terminale i caratteri di controllo si vedono come sequenze
-(«\x1B»). Il file non viene mai creato né modificato. Esito 1 se la legge non c'è.
-
-  --json   un oggetto JSON al posto del testo:
-           {"numero": N, "trovata": true|false, "titolo": testo o null, "corpo": testo}
-)"},
-    {"decodifica", ComandoDecodifica, false, true, false,
-     R"(Uso: massime decodifica [--grezzo] [FILE]
-
-Scrive il testo in chiaro del file (./Massime.dat se manca, lo standard input se è «-»)
-in UTF-8, con gli a capo CR LF trasformati in LF; su un terminale i caratteri di controllo
-si vedono come sequenze («\x1B»). «massime codifica» lo riporta al file di partenza.
-
-  --grezzo   i byte in chiaro esatti (Windows-1252, a capo CR LF), senza conversioni
-)"},
-    {"codifica", ComandoCodifica, false, false, true,
-     R"(Uso: massime codifica [TESTO] -o FILE
-
-Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
-un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
-diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
-che Windows-1252 non ha, o una «/» dentro il testo di una legge, è un errore che ne indica
-riga e colonna; in quel caso FILE resta com'era. Se FILE è un collegamento simbolico si
-riscrive il file a cui porta; un file con più nomi si riscrive sul posto; permessi,
-proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
-
-Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
-cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo.
-Una «/» che non è seguita da tre cifre né sta in fondo al testo taglierebbe una legge:
-il testo di una legge non può contenerne. Per esempio:
-  /001 Legge del primo gennaio
-  I buoni propositi durano quanto il panettone.
-  /
-
-  -o FILE   il file da scrivere (obbligatorio); «-» per lo standard output
-)"},
-    {"verifica", ComandoVerifica, true, false, false,
-     R"(Uso: massime verifica [--json] [FILE]
-
-Controlla il file (./Massime.dat se manca, lo standard input se è «-») e scrive ogni
-problema su una riga, appena lo trova, con il record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
-Problemi: numeri ripetuti (si vede solo il primo record); numeri da 1 a 366 o 500 che
-mancano; numeri fuori da questi; record che la finestra mostrerebbe diversamente da come
-sono scritti (senza titolo, titolo che non comincia con una maiuscola da A a Z, numero
-non di tre cifre, testo vuoto); testo dopo l'ultima «/», che non è mai un record; byte
-che non sono caratteri di Windows-1252. Esito 1 se c'è almeno un problema.
-
-  --json   un oggetto JSON: {"file", "problemi": [{"tipo", "record", "posizione",
-           "numero", "messaggio"}], "record"}
-)"},
-    {"statistiche", ComandoStatistiche, false, false, false,
-     R"(Uso: massime statistiche [FILE]
-
-Scrive quanti record ha il file (./Massime.dat se manca, lo standard input se è «-») e
-quali leggi hanno il testo più corto e il più lungo, in caratteri. Un numero che contiene
-caratteri di controllo si vede con sequenze («\n»), sempre su una riga.
-)"},
+    {"numero", ComandoNumero, false, false, false, testi::AiutoNumero},
+    {"mostra", ComandoMostra, true, false, false, testi::AiutoMostra},
+    {"decodifica", ComandoDecodifica, false, true, false, testi::AiutoDecodifica},
+    {"codifica", ComandoCodifica, false, false, true, testi::AiutoCodifica},
+    {"verifica", ComandoVerifica, true, false, false, testi::AiutoVerifica},
+    {"statistiche", ComandoStatistiche, false, false, false, testi::AiutoStatistiche},
 };
 
 void scriviErrore(const std::string &testo)
@@ -128,11 +46,8 @@ void scriviErrore(const std::string &testo)
 
 int erroreUso(std::string_view messaggio, std::string_view comando)
 {
-    scriviErrore("massime: " + std::string(messaggio) + "\n");
-    if (comando.empty())
-        scriviErrore("Usa «massime --help» per l'elenco dei comandi.\n");
-    else
-        scriviErrore("Usa «massime " + std::string(comando) + " --help» per sapere come si usa.\n");
+    scriviErrore(testi::Messaggio(messaggio));
+    scriviErrore(testi::ComeSiUsa(comando));
     return ErroreUsoOFile;
 }
 
@@ -142,7 +57,7 @@ int chiudiUscita(int esito)
     try {
         UscitaComandi().svuota();
     } catch (const legge::ErroreFile &e) {
-        scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() + "\n");
+        scriviErrore(testi::ErroreSullUscita(e));
         return ErroreUsoOFile;
     }
     return esito;
@@ -159,7 +74,7 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         } else if (a == "--") {
             soloPosizionali = true;
         } else if (a == "--help" || a == "-h") {
-            UscitaComandi().testo(comando.aiuto);
+            UscitaComandi().testo(comando.aiuto());
             return chiudiUscita(Riuscito);
         } else if (a == "--json" && comando.json) {
             argomenti.json = true;
@@ -171,9 +86,9 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
             else if (i + 1 < argv.size())
                 argomenti.uscita = argv[++i];
             else
-                return erroreUso("-o vuole il nome del file da scrivere", comando.nome);
+                return erroreUso(testi::MancaIlFileDiO(), comando.nome);
         } else {
-            return erroreUso("opzione sconosciuta: «" + std::string(a) + "»", comando.nome);
+            return erroreUso(testi::OpzioneSconosciuta(a), comando.nome);
         }
     }
     try {
@@ -182,17 +97,16 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         return erroreUso(e.messaggio, comando.nome);
     } catch (const legge::ErroreFile &e) {
         if (e.percorso() == legge::NomeUscitaStandard) {
-            scriviErrore("massime: impossibile scrivere sullo standard output: " + e.motivo() +
-                         "\n");
+            scriviErrore(testi::ErroreSullUscita(e));
             return ErroreUsoOFile;
         }
         // What was found before the failure is still worth having.
         chiudiUscita(ErroreUsoOFile);
-        const std::string nome = e.percorso().empty() ? "«»" : e.percorso().string();
-        scriviErrore("massime: " + nome + ": " + e.motivo() + "\n");
+        const std::string nome = e.percorso().empty() ? testi::NomeVuoto() : e.percorso().string();
+        scriviErrore(testi::ErroreSulFile(nome, e));
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
-        scriviErrore("massime: memoria esaurita\n");
+        scriviErrore(testi::MemoriaEsaurita());
         return ErroreUsoOFile;
     }
 }
@@ -206,15 +120,15 @@ int main(int argc, char **argvDelSistema)
 
     const std::vector<std::string> argv = legge::ArgomentiUtf8(argc, argvDelSistema);
     if (argv.size() < 2)
-        return erroreUso("manca il comando", {});
+        return erroreUso(testi::MancaIlComando(), {});
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
-        UscitaComandi().testo(AiutoGenerale);
+        UscitaComandi().testo(testi::AiutoGenerale());
         return chiudiUscita(Riuscito);
     }
     for (const Comando &comando : Comandi) {
         if (comando.nome == primo)
             return esegui(comando, argv);
     }
-    return erroreUso("comando sconosciuto: «" + std::string(primo) + "»", {});
+    return erroreUso(testi::ComandoSconosciuto(primo), {});
 }

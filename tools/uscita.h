@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "sistema/file.h"
+#include "sistema/flussi.h"
 
 #include <string>
 #include <string_view>

@@ -4,6 +4,7 @@
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "tools/testi.h"
 #include "tools/uscita.h"
 
 #include <algorithm>
@@ -81,34 +82,28 @@ public:
             r.campoNumero.size() == 3 && std::all_of(r.campoNumero.begin(), r.campoNumero.end(),
                                                      [](char c) { return c >= '0' && c <= '9'; });
         if (!treCifre)
-            segnala(TipoProblema::CampoNumero,
-                    "il numero «" + campo + "» non è di tre cifre da 000 a 999");
+            segnala(TipoProblema::CampoNumero, testi::CampoNumeroSbagliato(campo));
 
         const double valore = legge::ValoreNumero(r.campoNumero);
         if (!numeroValido(valore)) {
             segnala(TipoProblema::NumeroFuoriIntervallo,
-                    "il numero " + numeroInTesto(valore) +
-                        " non è fra 1 e 366 né 500: nessun giorno mostra questa legge");
+                    testi::NumeroFuoriIntervallo(numeroInTesto(valore)));
         } else if (const auto primo = m_primi.find(valore); primo != m_primi.end()) {
             segnala(TipoProblema::NumeroRipetuto,
-                    "il numero " + numeroInTesto(valore) + " c'è già nel record " +
-                        std::to_string(primo->second.first) + " (byte " +
-                        std::to_string(primo->second.second) +
-                        "): questa legge non viene mai mostrata");
+                    testi::NumeroRipetuto(numeroInTesto(valore), primo->second.first,
+                                          primo->second.second));
         } else {
             m_primi.emplace(valore, std::pair{r.indice, r.posizione});
         }
 
         if (!r.titolo) {
-            segnala(TipoProblema::SenzaTitolo,
-                    "nessun a capo dopo il titolo: la legge viene mostrata senza titolo");
+            segnala(TipoProblema::SenzaTitolo, testi::SenzaTitolo());
         } else if (r.inizioTitolo.empty() || r.inizioTitolo[0] < 'A' || r.inizioTitolo[0] > 'Z') {
             segnala(TipoProblema::TitoloSenzaMaiuscola,
-                    "il titolo non comincia con una maiuscola da A a Z: viene mostrato come «" +
-                        leggibile(r.inizioTitolo) + "»");
+                    testi::TitoloSenzaMaiuscola(leggibile(r.inizioTitolo)));
         }
         if (r.caratteriCorpo == 0)
-            segnala(TipoProblema::CorpoVuoto, "il testo della legge è vuoto");
+            segnala(TipoProblema::CorpoVuoto, testi::CorpoVuoto());
         segnalaSospesi(r.indice, UINT64_MAX);
         m_inRecord = false;
     }
@@ -121,9 +116,7 @@ public:
         segnalaSospesi(std::nullopt, m_inizio + 1);
         if (m_nonVuoto) {
             m_segnala({TipoProblema::TestoDopoUltimaBarra, std::nullopt, m_inizio, std::nullopt,
-                       "testo dopo l'ultima «/» (" + std::to_string(dimensione - m_inizio) +
-                           " byte): non è un record e non viene mai mostrato; manca una «/» "
-                           "alla fine?"});
+                       testi::TestoDopoUltimaBarra(dimensione - m_inizio)});
         }
         segnalaSospesi(std::nullopt, UINT64_MAX);
     }
@@ -138,7 +131,7 @@ public:
             char campo[16];
             std::snprintf(campo, sizeof campo, "%03d", numero);
             m_segnala({TipoProblema::NumeroMancante, std::nullopt, std::nullopt, campo,
-                       "manca la legge numero " + std::to_string(numero)});
+                       testi::NumeroMancante(numero)});
         }
     }
 
@@ -156,10 +149,8 @@ private:
     static Problema byteIndefinito(std::optional<std::size_t> record, std::uint64_t posizione,
                                    unsigned char byte)
     {
-        char codice[8];
-        std::snprintf(codice, sizeof codice, "0x%02X", byte);
         return {TipoProblema::ByteIndefinito, record, posizione, std::nullopt,
-                std::string("il byte ") + codice + " non è un carattere di Windows-1252"};
+                testi::ByteIndefinito(byte)};
     }
 
     // Reports the waiting bytes that stand before `prima`.
@@ -171,8 +162,7 @@ private:
         m_sospesi.erase(m_sospesi.begin(), m_sospesi.begin() + static_cast<std::ptrdiff_t>(i));
         if (m_sospesi.empty() && m_oltre > 0 && m_primoOltre < prima) {
             m_segnala({TipoProblema::ByteIndefinito, record, m_primoOltre, std::nullopt,
-                       "da qui altri " + std::to_string(m_oltre) +
-                           " byte non sono caratteri di Windows-1252"});
+                       testi::AltriByteIndefiniti(m_oltre)});
             m_oltre = 0;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "avvio/messaggi.h"
 #include "resources/risorse.h"
+#include "sistema/utf16.h"
 #include "avvio/disposizione.h"
 #include "win32/messaggiwin32.h"
 
@@ -112,12 +113,12 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     m_barra = CreateMenu();
     m_opzioni = CreatePopupMenu();
     for (UINT i = 0; i < TabellaModi.size(); ++i)
-        AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i, Utf16(TabellaModi[i].etichetta).c_str());
+        AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i, Utf8InUtf16(TabellaModi[i].etichetta).c_str());
     // The note is text, not a separator line, and cannot be chosen.
     for (const std::string_view nota : NotaMenu)
-        AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, Utf16(nota).c_str());
+        AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, Utf8InUtf16(nota).c_str());
     AppendMenuW(m_barra, MF_POPUP, reinterpret_cast<UINT_PTR>(m_opzioni),
-                Utf16(MenuOpzioni).c_str());
+                Utf8InUtf16(MenuOpzioni).c_str());
 
     ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, IdEsci},
                      {FVIRTKEY | FCONTROL, 'C', IdCopia},
@@ -145,7 +146,7 @@ void Form1Win32::crea()
         return;
     const RECT esterno = rettangolo();
     const DWORD stileEsteso = StileEsteso | (m_primoPiano ? WS_EX_TOPMOST : 0);
-    const std::wstring didascalia = m_didascalia.value_or(Utf16(TitoloMessaggi));
+    const std::wstring didascalia = m_didascalia.value_or(Utf8InUtf16(TitoloMessaggi));
     m_hwnd = CreateWindowExW(stileEsteso, ClasseForm1, didascalia.c_str(), Stile, esterno.left,
                              esterno.top, esterno.right - esterno.left,
                              esterno.bottom - esterno.top, nullptr, m_barra, m_istanza, this);
@@ -215,8 +216,8 @@ void Form1Win32::MostraTesto(const std::optional<std::string> &didascalia, const
                              const std::string &testo)
 {
     if (didascalia)
-        m_didascalia = Utf16(*didascalia);
-    m_testo = Utf16(testo);
+        m_didascalia = Utf8InUtf16(*didascalia);
+    m_testo = Utf8InUtf16(testo);
     m_scorrimento = 0;
     if (!m_hwnd)
         return;
@@ -438,7 +439,7 @@ void Form1Win32::disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza)
 
 void Form1Win32::copia() const
 {
-    const std::wstring leggibile = Utf16(m_finestra.TestoDaCopiare());
+    const std::wstring leggibile = Utf8InUtf16(m_finestra.TestoDaCopiare());
     if (leggibile.empty())
         return;
     // Windows programs expect CR LF between lines of pasted text.

@@ -8,8 +8,6 @@
 
 namespace legge {
 
-std::wstring Utf16(std::string_view utf8);
-
 // A message box with the program's title; `testo` is UTF-8 and shown as plain text.
 // `icona` is one of the MB_ICON values.
 void MostraMessaggio(HWND proprietario, UINT icona, std::string_view testo);

@@ -4,6 +4,7 @@
 #include "avvio/messaggi.h"
 #include "avvio/rigadicomando.h"
 #include "win32/form1win32.h"
+#include "sistema/utf16.h"
 #include "win32/messaggiwin32.h"
 #include "versione.h"
 
@@ -23,14 +24,6 @@ constexpr char Aiuto[] =
     "il collegamento nel menu Start la imposta sulla cartella dei dati in %APPDATA%.\n\n"
     "Esc chiude la finestra, Ctrl+C copia la legge.";
 
-std::string Utf8(const wchar_t *testo)
-{
-    const int lunghezza = WideCharToMultiByte(CP_UTF8, 0, testo, -1, nullptr, 0, nullptr, nullptr);
-    std::string risultato(static_cast<std::size_t>(lunghezza > 0 ? lunghezza - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, testo, -1, risultato.data(), lunghezza, nullptr, nullptr);
-    return risultato;
-}
-
 // The program takes no options; an answer here means it ends at once, touching no file.
 // Returns the exit status, or -1 to go on.
 int RigaDiComando()
@@ -42,7 +35,7 @@ int RigaDiComando()
         return -1;
     }
     const std::wstring primo = argomenti[1];
-    const std::string testo = Utf8(argomenti[1]);
+    const std::string testo = legge::Utf16InUtf8(argomenti[1]);
     LocalFree(argomenti);
     if (primo == L"--help" || primo == L"/?") {
         legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, Aiuto);

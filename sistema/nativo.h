@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The thin primitives each system supplies, in posix.cpp or win32.cpp, and on which the
+// rest of sistema/ writes its policy once: the atomic replace (sostituisci.cpp), the
+// standard streams (flussi.cpp), the local time (orologio.cpp). Only sistema/ includes
+// this. A primitive returns the system's error code, 0 for success, and throws nothing.
+
+#include "sistema/errorefile.h"
+#include "sistema/file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace legge {
+
+// The one door to FileAperto's private constructor and handle, for the layer's own files.
+class AccessoNativo {
+public:
+    static FileAperto proprio(std::intptr_t nativo, const std::filesystem::path &percorso)
+    {
+        return FileAperto(nativo, percorso, true);
+    }
+    static FileAperto prestato(std::intptr_t nativo, std::string_view nome)
+    {
+        return FileAperto(nativo, std::filesystem::path(nome), false);
+    }
+    static std::intptr_t nativo(const FileAperto &file) { return file.m_nativo; }
+};
+
+namespace nativo {
+
+// errno on POSIX systems, GetLastError() on Windows.
+using Codice = int;
+// A file descriptor, or a HANDLE on Windows.
+using Maniglia = std::intptr_t;
+inline constexpr Maniglia Nessuna = -1;
+
+// Closes now, so that the error of a close after writing is seen.
+Codice Chiudi(Maniglia maniglia) noexcept;
+
+// Closes on leaving scope; for handles that never leave sistema/.
+class Aperto {
+public:
+    Aperto() noexcept = default;
+    explicit Aperto(Maniglia maniglia) noexcept : m_maniglia(maniglia) {}
+    ~Aperto()
+    {
+        if (valido())
+            Chiudi(m_maniglia);
+    }
+    Aperto(const Aperto &) = delete;
+    Aperto &operator=(const Aperto &) = delete;
+    Aperto &operator=(Maniglia maniglia) noexcept
+    {
+        if (valido())
+            Chiudi(m_maniglia);
+        m_maniglia = maniglia;
+        return *this;
+    }
+    bool valido() const noexcept { return m_maniglia != Nessuna; }
+    Maniglia get() const noexcept { return m_maniglia; }
+    Maniglia rilascia() noexcept { return std::exchange(m_maniglia, Nessuna); }
+    Codice chiudi() noexcept { return Chiudi(rilascia()); }
+
+private:
+    Maniglia m_maniglia = Nessuna;
+};
+
+// ---- What stands at a path ----
+
+// The code for a file that does not exist.
+Codice CodiceMancante();
+// Whether `codice` says that nothing stands at the path.
+bool Mancante(Codice codice);
+// Whether `codice` is the folder refusing a new file, though the file itself may be writable.
+bool RifiutoDellaCartella(Codice codice);
+// Whether `codice` is another program holding the file, so that it cannot be replaced.
+bool TrattenutoDaAltri(Codice codice);
+// The system's own reason for `codice`, in UTF-8; empty when it has none.
+std::string MotivoDiSistema(Codice codice);
+
+// What stands at a path that is to be replaced, symbolic links followed.
+struct Stato {
+    bool esiste = false;
+    // Where the content lives: the path itself, or the file its links lead to.
+    std::filesystem::path destinazione;
+    // Set when what stands there is not a regular file.
+    std::optional<ErroreFile::Tipo> nonFile;
+    bool solaLettura = false; // Windows' read-only attribute
+    bool piuNomi = false;     // more than one hard link
+    // What the new file keeps of the old: the permission bits, owner and group on POSIX
+    // systems; the attributes on Windows (in `modo`).
+    std::uint32_t modo = 0;
+    std::uint32_t proprietario = 0;
+    std::uint32_t gruppo = 0;
+};
+// A missing file is no error: `esiste` stays false.
+Codice StatoDi(const std::filesystem::path &percorso, Stato &stato);
+
+// ---- Writing ----
+
+// Opens the existing file `destinazione` for writing where it stands, for reading too
+// where allowed.
+Codice ApriSulPosto(const std::filesystem::path &destinazione, Aperto &file);
+// The length of an open file, or what it is when it is not a regular file.
+Codice Descrivi(Maniglia file, std::uint64_t &dimensione, std::optional<ErroreFile::Tipo> &nonFile);
+// Up to `quanti` bytes from the start of the file: as many as can be read.
+std::string LeggiDallInizio(Maniglia file, std::size_t quanti);
+// Writes all of `dati` from byte `posizione`.
+Codice ScriviDa(Maniglia file, std::string_view dati, std::uint64_t posizione);
+// Makes the file `lunghezza` bytes long.
+Codice Tronca(Maniglia file, std::uint64_t lunghezza);
+// Puts what was written on the disk.
+Codice Sincronizza(Maniglia file);
+
+// Creates a new, empty, hidden file with a name of its own beside `stato.destinazione`,
+// and names it in `nome`. On Windows it gets the attributes of the old file at once.
+Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome);
+// Gives the new file what it keeps of the old one (mode, owner and group on POSIX systems).
+Codice ConservaAttributi(Maniglia file, const Stato &stato);
+// Puts `da` in the place of `a` in one step. On Windows it tries again for a moment while
+// another program holds `a`.
+Codice Rinomina(const std::filesystem::path &da, const std::filesystem::path &a);
+void Rimuovi(const std::filesystem::path &percorso);
+// Makes a rename in the folder that holds `file` durable, where the system needs it.
+void SincronizzaCartella(const std::filesystem::path &file);
+
+// ---- The process ----
+
+// The standard input (0), output (1) or error (2).
+Maniglia FlussoStandard(int quale);
+// `istante` on the local clock.
+void TempoLocale(std::time_t istante, std::tm &locale);
+
+} // namespace nativo
+
+} // namespace legge
