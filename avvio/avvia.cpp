@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/avvia.h"
 
-#include "avvio/messaggi.h"
+#include "avvio/testi.h"
 
 #include <exception>
 #include <system_error>

@@ -34,20 +34,20 @@ inline constexpr int BannerAltezza = 30;
 
 // What the window measures of itself, in its own pixels.
 struct MisureFinestra {
-    int margine = 0;          // MargineVerticale
-    int distanzaBanner = 0;   // DistanzaBanner
-    int larghezzaTesto = 0;   // the label's
+    int margine = 0;               // MargineVerticale
+    int distanzaBanner = 0;        // DistanzaBanner
+    int larghezzaTesto = 0;        // the label's
     int larghezzaAccantoBarra = 0; // the text's, when a scroll bar stands beside it
-    int altezzaMassima = 0;   // the most the screen leaves for the part the rule counts
+    int altezzaMassima = 0;        // the most the screen leaves for the part the rule counts
 };
 
 struct Disposizione {
-    bool scorre = false;        // the law is taller than the screen allows: it scrolls
-    int larghezzaTesto = 0;     // the width the text is wrapped at
-    int altezzaTesto = 0;       // the whole text's height at that width
-    int altezzaVisibile = 0;    // the label's height on screen
-    int altezzaFinestra = 0;    // label + margin
-    int bannerAlto = 0;         // the banner's top, under the label
+    bool scorre = false;     // the law is taller than the screen allows: it scrolls
+    int larghezzaTesto = 0;  // the width the text is wrapped at
+    int altezzaTesto = 0;    // the whole text's height at that width
+    int altezzaVisibile = 0; // the label's height on screen
+    int altezzaFinestra = 0; // label + margin
+    int bannerAlto = 0;      // the banner's top, under the label
 };
 
 // The label's height follows the text; the window is that plus the margin, up to what the

@@ -3,8 +3,8 @@
 // layout rule applied.
 #include "avvio/finestra.h"
 
-#include "avvio/messaggi.h"
 #include "avvio/opzioni.h"
+#include "avvio/testi.h"
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 

@@ -26,6 +26,8 @@ bool Tra(const std::array<std::string_view, N> &nomi, std::string_view nome)
     return std::find(nomi.begin(), nomi.end(), nome) != nomi.end();
 }
 
+} // namespace
+
 // An argument may come from anywhere: shown on a terminal, its control characters would be
 // obeyed, not shown.
 std::string Mostrabile(std::string_view testo)
@@ -45,8 +47,6 @@ std::string Mostrabile(std::string_view testo)
     }
     return uscita;
 }
-
-} // namespace
 
 RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
 {
@@ -76,45 +76,6 @@ RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
         }
     }
     return {};
-}
-
-std::string TestoAiuto(std::string_view programma)
-{
-    std::string testo = "Uso: ";
-    testo += Mostrabile(programma);
-    testo += R"( [--help | --version]
-
-Mostra una legge, cioè una breve massima con il suo titolo, in una piccola
-finestra che resta sopra tutte le altre: la legge del giorno oppure una a caso,
-come scelto nel menu «Opzioni». Legge e scrive Option.dat e Massime.dat nella
-cartella corrente; dal menu delle applicazioni lo avvia leggealgiorno-avvio,
-che usa la cartella dei dati dell'utente.
-
-  --help      mostra questo aiuto ed esce
-  --version   mostra la versione ed esce
-
-Accetta anche le opzioni comuni dei programmi Qt, come -platform e -style.
-)";
-    return testo;
-}
-
-std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento)
-{
-    std::string testo = Mostrabile(programma);
-    testo += ": argomento non riconosciuto «";
-    testo += Mostrabile(argomento);
-    testo += "» (vedi ";
-    testo += Mostrabile(programma);
-    testo += " --help)\n";
-    return testo;
-}
-
-std::string TestoSenzaSchermo(std::string_view programma)
-{
-    std::string testo = Mostrabile(programma);
-    testo += ": nessuno schermo grafico disponibile, la finestra non può essere mostrata "
-             "(avvialo da una sessione grafica, o controlla DISPLAY e WAYLAND_DISPLAY)\n";
-    return testo;
 }
 
 bool PreferisciXWayland(std::string_view piattaforma, std::string_view wayland,

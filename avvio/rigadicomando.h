@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// TestoVersione, which both windows print, is the words library's.
-#include "parole/parole.h"
-
 #include <string>
 #include <string_view>
 
@@ -26,11 +23,9 @@ struct RigaDiComando {
 // Decided before Qt starts, so that --help needs no display and touches nothing.
 RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv);
 
-// Texts for standard output (help; the version's is parole/parole.h's) and standard error
-// (refusal), in UTF-8.
-std::string TestoAiuto(std::string_view programma);
-std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento);
-std::string TestoSenzaSchermo(std::string_view programma);
+// `testo` with the control characters a terminal would obey shown as '?': an argument
+// may come from anywhere.
+std::string Mostrabile(std::string_view testo);
 
 // Whether to run through XWayland: only there can the window stay above the others, and
 // only when the user has chosen no platform. Empty views stand for unset variables.

@@ -2,6 +2,7 @@
 #include "avvio/avvia.h"
 #include "avvio/casuale.h"
 #include "avvio/rigadicomando.h"
+#include "avvio/testi.h"
 #include "qt/form1.h"
 #include "qt/immagini.h"
 #include "qt/messaggi.h"

@@ -39,7 +39,7 @@ inline constexpr std::array<VoceModo, 2> TabellaModi{{
 inline constexpr std::size_t SegnoPiuLungo =
     std::max_element(TabellaModi.begin(), TabellaModi.end(), [](const auto &a, const auto &b) {
         return a.segno.size() < b.segno.size();
-    })->segno.size();
+    }) -> segno.size();
 
 // The mode stored in `file`, or nothing when its first line is neither marker.
 // Throws ErroreFile when the file is missing, empty or unreadable.

@@ -98,12 +98,12 @@ TEST_CASE("la legge mostrata: didascalia, testo, altezza")
          "\nUna riga.\nDue righe.", true},
         {"senza titolo: la didascalia resta", "/007 solo testo senza a capo/", 7,
          "Una Legge al Giorno", "007 solo testo senza a capo", true},
-        {"accenti", "/007 Perch\xe9 \x80\r\nCos\xec \x93va\x94./", 7, "  Perché €",
-         "\nCosì “va”.", true},
+        {"accenti", "/007 Perch\xe9 \x80\r\nCos\xec \x93va\x94./", 7, "  Perché €", "\nCosì “va”.",
+         true},
         {"testo che sembra HTML", "/007 Tag <b>a &amp;\r\n<img src=x> a & b/", 7,
          "  Tag <b>a &amp;", "\n<img src=x> a & b", true},
-        {"non trovata: cambiano solo le immagini", "/001 Prova\r\nx/", 2, "Una Legge al Giorno",
-         "", false},
+        {"non trovata: cambiano solo le immagini", "/001 Prova\r\nx/", 2, "Una Legge al Giorno", "",
+         false},
     };
     for (const Riga &r : righe) {
         CAPTURE(r.nome);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/avvia.h"
 #include "avvio/casuale.h"
-#include "avvio/messaggi.h"
+#include "avvio/testi.h"
 #include "sistema/errorefile.h"
 #include "laws/massime.h"
 #include "qt/form1.h"

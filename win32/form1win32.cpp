@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32/form1win32.h"
 
-#include "avvio/messaggi.h"
+#include "avvio/disposizione.h"
+#include "avvio/testi.h"
 #include "resources/risorse.h"
 #include "sistema/utf16.h"
-#include "avvio/disposizione.h"
 #include "win32/messaggiwin32.h"
 
 #include <algorithm>
@@ -113,7 +113,8 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
     m_barra = CreateMenu();
     m_opzioni = CreatePopupMenu();
     for (UINT i = 0; i < TabellaModi.size(); ++i)
-        AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i, Utf8InUtf16(TabellaModi[i].etichetta).c_str());
+        AppendMenuW(m_opzioni, MF_STRING, IdPrimoModo + i,
+                    Utf8InUtf16(TabellaModi[i].etichetta).c_str());
     // The note is text, not a separator line, and cannot be chosen.
     for (const std::string_view nota : NotaMenu)
         AppendMenuW(m_opzioni, MF_STRING | MF_GRAYED, 0, Utf8InUtf16(nota).c_str());
@@ -155,11 +156,11 @@ void Form1Win32::crea()
     m_creata = true;
     const Posti posti = postiFigli();
     m_label1 = CreateWindowExW(0, ClasseLabel1, m_testo.c_str(), WS_CHILD | WS_VISIBLE,
-                               pixel(Label1Sinistra), 0, posti.label1Larghezza,
-                               posti.label1Altezza, m_hwnd, nullptr, m_istanza, this);
-    m_image1 = CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, posti.bannerAlto,
-                               m_banner.larghezza, m_banner.altezza, m_hwnd, nullptr, m_istanza,
-                               this);
+                               pixel(Label1Sinistra), 0, posti.label1Larghezza, posti.label1Altezza,
+                               m_hwnd, nullptr, m_istanza, this);
+    m_image1 =
+        CreateWindowExW(0, ClasseImage1, L"", WS_CHILD | WS_VISIBLE, 0, posti.bannerAlto,
+                        m_banner.larghezza, m_banner.altezza, m_hwnd, nullptr, m_istanza, this);
     if (!m_label1 || !m_image1)
         ErroreDiSistema("CreateWindowExW");
     SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
@@ -180,8 +181,7 @@ Form1Win32::~Form1Win32()
         for (HWND finestra : {m_hwnd, m_label1, m_image1})
             SetWindowLongPtrW(finestra, GWLP_USERDATA, 0);
         DestroyWindow(m_hwnd);
-    }
-    else if (!m_creata)
+    } else if (!m_creata)
         DestroyMenu(m_barra);
     if (m_acceleratori)
         DestroyAcceleratorTable(m_acceleratori);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/avvia.h"
 #include "avvio/casuale.h"
-#include "avvio/messaggi.h"
 #include "avvio/rigadicomando.h"
-#include "win32/form1win32.h"
+#include "avvio/testi.h"
 #include "sistema/utf16.h"
-#include "win32/messaggiwin32.h"
 #include "versione.h"
+#include "win32/form1win32.h"
+#include "win32/messaggiwin32.h"
 
 #include <windows.h>
 
@@ -16,13 +16,6 @@
 #include <string>
 
 namespace {
-
-constexpr char Aiuto[] =
-    "Una Legge al Giorno mostra a ogni avvio una legge, una breve massima con il suo titolo, in "
-    "una finestra che resta sopra le altre.\n\n"
-    "Non accetta opzioni. Legge Massime.dat e Option.dat nella cartella da cui viene avviato: "
-    "il collegamento nel menu Start la imposta sulla cartella dei dati in %APPDATA%.\n\n"
-    "Esc chiude la finestra, Ctrl+C copia la legge.";
 
 // The program takes no options; an answer here means it ends at once, touching no file.
 // Returns the exit status, or -1 to go on.
@@ -38,7 +31,7 @@ int RigaDiComando()
     const std::string testo = legge::Utf16InUtf8(argomenti[1]);
     LocalFree(argomenti);
     if (primo == L"--help" || primo == L"/?") {
-        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, Aiuto);
+        legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, legge::TestoAiutoWindows());
         return 0;
     }
     if (primo == L"--version") {

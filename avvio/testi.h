@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// Every sentence of the window program, on both systems, in UTF-8 plain text: a file name or
+// a system message may hold '<' or '&', so no front-end may read these as markup. What the
+// massime tool says too (the version, the reasons for file errors) is parole/'s.
+
+#include "parole/parole.h"
+
 #include <exception>
 #include <string>
 #include <string_view>
 
-
 namespace legge {
 
-// What both front-ends tell the user, in UTF-8 plain text: a file name or a system message
-// may hold '<' or '&', so no front-end may read these as markup.
 inline constexpr std::string_view TitoloMessaggi{"Una Legge al Giorno"};
 inline constexpr std::string_view AvvioFallito{
     "Impossibile mostrare la legge: il programma termina."};
@@ -26,5 +29,12 @@ inline constexpr std::string_view NotaMenu[] = {"-------------------------", "Le
 // `premessa`, a blank line, then the file and the system's reason when the failure is
 // about a file, or the bare reason otherwise.
 std::string TestoErrore(std::string_view premessa, const std::exception &errore);
+
+// The command line's answers: help and version on standard output, a refusal on standard
+// error; on Windows the help goes in a message box.
+std::string TestoAiuto(std::string_view programma);
+std::string TestoAiutoWindows();
+std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento);
+std::string TestoSenzaSchermo(std::string_view programma);
 
 } // namespace legge
