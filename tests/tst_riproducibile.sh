@@ -12,8 +12,9 @@ radice=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 git -C "$radice" rev-parse --git-dir >/dev/null 2>&1 || { echo "Non è un checkout di git"; exit 77; }
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
-SOURCE_DATE_EPOCH=$(git -C "$radice" log -1 --format=%ct HEAD)
-export SOURCE_DATE_EPOCH
+# No SOURCE_DATE_EPOCH, which scripts/rilascio sets: the tool must not depend on the time even
+# without it (GNU ld would take the PE time stamp from it).
+unset SOURCE_DATE_EPOCH
 falliti=0
 
 fallisce() {
@@ -59,10 +60,14 @@ $(cmp -l "$1" "$2" | head -n 5)"
     fi
 }
 confronta "$a"/archivio/*.tar.xz "$b"/archivio/*.tar.xz
+confrontati=0
 for file in massime massime.exe Massime.dat; do
     percorso=$(cd "$a/sorgenti/build" && find . -name "$file" -type f)
-    [[ -n $percorso ]] && confronta "$a/sorgenti/build/$percorso" "$b/build/$percorso"
+    [[ -n $percorso ]] || continue
+    confronta "$a/sorgenti/build/$percorso" "$b/build/$percorso"
+    confrontati=$((confrontati + 1))
 done
+((confrontati)) || fallisce "la build non ha prodotto lo strumento massime"
 
 if ((falliti)); then
     echo "$falliti confronti falliti"
