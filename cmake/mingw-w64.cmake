@@ -17,7 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The programs are copied to a machine that has none of mingw's DLLs: libgcc,
-# libstdc++ and winpthread go inside each executable.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# libstdc++ and winpthread go inside each executable. The linker would write the time of the
+# link into every PE header; without it two builds of the same sources are the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 # A release program needs no symbol table; without it massime.exe is less than half the size.
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -10,6 +10,9 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; The files' own times would go into the installer, and they are the times of a build: the
+; installed files get the time of the installation instead, and two builds the same bytes.
+SetDateSave off
 RequestExecutionLevel user
 
 !include "MUI2.nsh"

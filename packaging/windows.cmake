@@ -21,3 +21,7 @@ add_custom_command(
     VERBATIM
 )
 add_custom_target(installatore ALL DEPENDS ${installatore})
+
+# The portable archive's note (scripts/rilascio), with Windows line ends. The template starts
+# with a UTF-8 byte order mark, without which Notepad before Windows 10 1903 reads it as ANSI.
+configure_file(LEGGIMI.txt.in ${CMAKE_BINARY_DIR}/LEGGIMI.txt @ONLY NEWLINE_STYLE CRLF)

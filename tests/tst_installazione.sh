@@ -26,8 +26,6 @@ for file in bin/leggealgiorno bin/massime bin/leggealgiorno-avvio \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/48x48/apps/$id.png \
     share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
-    share/doc/leggealgiorno/copyright share/doc/leggealgiorno/changelog.Debian.gz \
-    share/lintian/overrides/leggealgiorno \
     share/man/man1/leggealgiorno.1.gz share/man/man1/leggealgiorno-avvio.1.gz \
     share/man/man1/massime.1.gz; do
     [[ -f $radice/$file ]] || fallisce "manca $file"

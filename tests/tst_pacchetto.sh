@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package from the built tree and checks what it holds and declares, and
-# what lintian, where installed, finds in it. Usage: tst_pacchetto.sh BUILD_DIR APPLICATION_ID VERSION
+# Checks what the Debian package holds and declares, and what lintian, where installed, finds
+# in it. Given a build tree, it first makes the package from it with debian/: the tree is
+# installed as dh_auto_install would, then every step dh takes after that is run, as dh lists
+# them. Given a .deb (e.g. the one scripts/rilascio made), it checks that one.
+# Usage: tst_pacchetto.sh BUILD_DIR|PACKAGE.deb APPLICATION_ID VERSION
 set -uo pipefail
 
 build=$1
 id=$2
 versione=$3
+radice=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 falliti=0
@@ -16,13 +20,33 @@ fallisce() {
     falliti=$((falliti + 1))
 }
 
-if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$T" >"$T/cpack.log" 2>&1; then
-    cat "$T/cpack.log"
-    exit 1
+if [[ $build == *.deb ]]; then
+    deb=$build
+else
+    # What dpkg-buildpackage would set from debian/control, and no separate debug package.
+    export DEB_RULES_REQUIRES_ROOT=no DEB_BUILD_OPTIONS=noautodbgsym
+    mkdir "$T/sorgenti"
+    cp -r "$radice/debian" "$T/sorgenti/"
+    cd "$T/sorgenti"
+    pacchetto=debian/leggealgiorno
+    if ! { DESTDIR=$PWD/$pacchetto cmake --install "$build" --prefix /usr &&
+        dh binary --no-act | sed -n '/dh_auto_install/,$p' | tail -n +2 >"$T/passi"; } \
+        >"$T/dh.log" 2>&1; then
+        cat "$T/dh.log"
+        exit 1
+    fi
+    while read -r -a passo; do
+        if ! "${passo[@]}" >>"$T/dh.log" 2>&1; then
+            cat "$T/dh.log"
+            echo "FAIL: ${passo[*]}"
+            exit 1
+        fi
+    done <"$T/passi"
+    cd - >/dev/null
+    pacchetti=("$T"/*.deb)
+    [[ ${#pacchetti[@]} == 1 && -f ${pacchetti[0]} ]] || { echo "FAIL: attesi un solo .deb"; exit 1; }
+    deb=${pacchetti[0]}
 fi
-pacchetti=("$T"/*.deb)
-[[ ${#pacchetti[@]} == 1 && -f ${pacchetti[0]} ]] || { echo "FAIL: attesi un solo .deb"; exit 1; }
-deb=${pacchetti[0]}
 
 dpkg-deb -c "$deb" >"$T/contenuto"
 declare -A modi=(
