@@ -15,7 +15,7 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
     // A relative name in a message says nothing about where the file was looked for; the
     // standard streams have no place to be looked for.
     if (percorso.empty() || percorso == NomeIngressoStandard || percorso == NomeUscitaStandard ||
-        percorso == NomeErroreStandard)
+        percorso == NomeErroreStandard || !nativo::DaCompletare(percorso))
         return percorso;
     std::error_code ec;
     auto assoluto = std::filesystem::absolute(percorso, ec);

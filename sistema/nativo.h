@@ -75,6 +75,11 @@ private:
 
 // ---- What stands at a path ----
 
+// Whether a message may show `percorso` made absolute. Windows has names that are not in
+// any folder (NUL, AUX, COM1, with any extension) and prefixes (\\?\, \\.\) that making
+// absolute would garble: those are shown as the user gave them.
+bool DaCompletare(const std::filesystem::path &percorso);
+
 // The code for a file that does not exist.
 Codice CodiceMancante();
 // Whether `codice` says that nothing stands at the path.

@@ -166,6 +166,11 @@ Codice Chiudi(Maniglia maniglia) noexcept
     return ::close(fd(maniglia)) == 0 ? 0 : errno;
 }
 
+bool DaCompletare(const std::filesystem::path &)
+{
+    return true;
+}
+
 Codice CodiceMancante()
 {
     return ENOENT;

@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <utility>
 
@@ -256,7 +257,11 @@ FileAperto ApriInLettura(const std::filesystem::path &percorso)
     const HANDLE file = apriInLettura(percorso);
     if (file == INVALID_HANDLE_VALUE)
         lancia(percorso, ERROR_FILE_NOT_FOUND);
-    return AccessoNativo::proprio(nativa(file), percorso);
+    FileAperto aperto = AccessoNativo::proprio(nativa(file), percorso);
+    // A serial port or the console (COM1, AUX, CON) may never end; a pipe does, and is read.
+    if (::GetFileType(file) == FILE_TYPE_CHAR)
+        throw ErroreFile(percorso, ErroreFile::Tipo::Dispositivo);
+    return aperto;
 }
 
 void CreaFileVuoto(const std::filesystem::path &percorso)
@@ -307,6 +312,26 @@ Codice ultimo()
 Codice Chiudi(Maniglia file) noexcept
 {
     return ::CloseHandle(maniglia(file)) ? 0 : ultimo();
+}
+
+bool DaCompletare(const std::filesystem::path &percorso)
+{
+    const std::wstring &nome = percorso.native();
+    if (nome.size() >= 2 && (nome[0] == L'\\' || nome[0] == L'/') &&
+        (nome[1] == L'\\' || nome[1] == L'/'))
+        return false;
+    // The device names stand for the device whatever the extension: "aux.txt" is AUX.
+    std::wstring radice = percorso.filename().native();
+    radice = radice.substr(0, radice.find(L'.'));
+    while (!radice.empty() && (radice.back() == L' ' || radice.back() == L':'))
+        radice.pop_back();
+    for (wchar_t &c : radice)
+        c = static_cast<wchar_t>(std::towupper(c));
+    if (radice == L"CON" || radice == L"PRN" || radice == L"AUX" || radice == L"NUL" ||
+        radice == L"CONIN$" || radice == L"CONOUT$")
+        return false;
+    return !((radice.starts_with(L"COM") || radice.starts_with(L"LPT")) && radice.size() == 4 &&
+             radice[3] >= L'1' && radice[3] <= L'9');
 }
 
 Codice CodiceMancante()

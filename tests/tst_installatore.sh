@@ -76,10 +76,47 @@ fi
     sbaglia "disinstallare ha tolto i dati dell'utente"
 esiste "$dati/Option.dat"
 
-# Without /AVVIOAUTOMATICO nothing starts at login.
+# Without /AVVIOAUTOMATICO nothing starts at login, and installing again without it takes the
+# start at login away.
 installa
 esiste "$menu/Una Legge al Giorno.lnk"
 manca "$avvio/Una Legge al Giorno.lnk"
+esiste "$programmi/LICENZE.txt"
+installa /AVVIOAUTOMATICO
+esiste "$avvio/Una Legge al Giorno.lnk"
+installa
+manca "$avvio/Una Legge al Giorno.lnk"
+
+# Into another folder: the first copy goes, so that no copy is left without an entry.
+installa '/D=C:\altrove'
+manca "$programmi"
+esiste "$WINEPREFIX/drive_c/altrove/leggealgiorno.exe"
+wine reg query "$chiave" /v InstallLocation 2>/dev/null | grep -qiF 'C:\altrove' ||
+    sbaglia "la voce fra i programmi installati non nomina la nuova cartella"
+
+# Uninstalling while the program runs: a silent uninstaller closes it, then takes the files
+# and the entry together. The program needs a screen, and a wineserver that has one.
+altrove="$WINEPREFIX/drive_c/altrove"
+wineserver -k
+export altrove dati
+xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    (cd "$dati" && exec wine "$altrove/leggealgiorno.exe") >/dev/null 2>&1 &
+    programma=$!
+    sleep 8
+    kill -0 $programma 2>/dev/null || { echo "ERRORE: il programma non è partito" >&2; exit 1; }
+    wine "$altrove/Disinstalla.exe" /S
+    for _ in $(seq 40); do kill -0 $programma 2>/dev/null || break; sleep 0.5; done
+    if kill -0 $programma 2>/dev/null; then
+        echo "ERRORE: disinstallare non ha chiuso il programma" >&2
+        kill $programma
+        exit 1
+    fi
+    wineserver -w
+' || sbaglia "disinstallare con il programma aperto"
+manca "$altrove/leggealgiorno.exe"
+if wine reg query "$chiave" >/dev/null 2>&1; then
+    sbaglia "la voce fra i programmi installati è rimasta dopo aver chiuso il programma"
+fi
 
 ((errori == 0)) && echo "Installatore: tutto a posto"
 exit $((errori > 0))
