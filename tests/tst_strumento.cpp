@@ -389,6 +389,15 @@ TEST_CASE("nomi di Windows come scritti, dispositivi rifiutati")
         CHECK(esito.codice == 2);
         CHECK(contiene(esito.errori, riga.messaggio));
     }
+
+    // A folder deeper than the 260 characters of old Windows paths.
+    fs::path profonda = cartella.percorso();
+    while (profonda.native().size() < 300)
+        profonda /= "una-cartella-dal-nome-piuttosto-lungo";
+    REQUIRE(fs::create_directories(profonda));
+    const std::string file = (profonda / "Massime.dat").string();
+    CHECK(massime({"codifica", "-o", file}, "/001 Legge\nTesto.\n/").codice == 0);
+    CHECK(massime({"mostra", "1", file}).uscita == "Legge\nTesto.\n");
 }
 #endif
 
