@@ -4,13 +4,16 @@
 // would turn LF into CR LF and stop reading at byte 0x1A), and no code page but UTF-8
 // between here and the rest of the program.
 #include "sistema/argomenti.h"
+#include "sistema/cartelle.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
 #include "sistema/utf16.h"
 
 #include <windows.h>
 
+#include <knownfolders.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
@@ -291,6 +294,44 @@ std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
     return risultato;
 }
 
+// ---- Folders ----
+
+std::filesystem::path CartellaDatiUtente()
+{
+    // Roaming, as the data folder always was: the user's collection and mode follow them
+    // from one computer to another.
+    PWSTR cartella = nullptr;
+    const HRESULT esito =
+        ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &cartella);
+    std::filesystem::path risultato = SUCCEEDED(esito) ? std::filesystem::path(cartella)
+                                                       : std::filesystem::path();
+    ::CoTaskMemFree(cartella);
+    if (FAILED(esito))
+        throw ErroreFile::daSistema(L"%APPDATA%", static_cast<int>(HRESULT_CODE(esito)));
+    return risultato;
+}
+
+std::filesystem::path CartellaConfigurazioneUtente()
+{
+    return CartellaDatiUtente();
+}
+
+std::filesystem::path ProgrammaInEsecuzione()
+{
+    std::wstring percorso(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            ::GetModuleFileNameW(nullptr, percorso.data(), static_cast<DWORD>(percorso.size()));
+        if (n == 0)
+            return {};
+        if (n < percorso.size()) {
+            percorso.resize(n);
+            return percorso;
+        }
+        percorso.resize(percorso.size() * 2);
+    }
+}
+
 // ---- The primitives ----
 
 namespace nativo {
@@ -349,6 +390,9 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
 {
     stato.destinazione = percorso;
     // No access asked: this only looks, and works whoever holds the file.
+    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
+    stato.collegamento =
+        proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT);
     const Aperto file(nativa(::CreateFileW(percorso.c_str(), 0, Condivisione, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
     if (!file.valido()) {
@@ -370,8 +414,8 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
     stato.modo = informazioni.dwFileAttributes;
     stato.solaLettura = (informazioni.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     stato.piuNomi = informazioni.nNumberOfLinks > 1;
-    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
-    if (proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    stato.dimensione = (std::uint64_t{informazioni.nFileSizeHigh} << 32) | informazioni.nFileSizeLow;
+    if (stato.collegamento) {
         std::wstring finale(MAX_PATH, L'\0');
         for (;;) {
             const DWORD n = ::GetFinalPathNameByHandleW(maniglia(file.get()), finale.data(),
@@ -487,6 +531,26 @@ void Rimuovi(const std::filesystem::path &percorso)
 void SincronizzaCartella(const std::filesystem::path & /*file*/)
 {
     // MOVEFILE_WRITE_THROUGH has made the rename durable already.
+}
+
+Codice CreaCartella(const std::filesystem::path &cartella)
+{
+    return ::CreateDirectoryW(cartella.c_str(), nullptr) ? 0 : ultimo();
+}
+
+bool GiaPresente(Codice codice)
+{
+    return codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS;
+}
+
+Codice RimuoviFile(const std::filesystem::path &percorso)
+{
+    return ::DeleteFileW(percorso.c_str()) ? 0 : ultimo();
+}
+
+Codice CambiaCartella(const std::filesystem::path &cartella)
+{
+    return ::SetCurrentDirectoryW(cartella.c_str()) ? 0 : ultimo();
 }
 
 Maniglia FlussoStandard(int quale)
