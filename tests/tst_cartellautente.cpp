@@ -7,6 +7,7 @@
 
 #include <doctest/doctest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -187,7 +188,7 @@ TEST_CASE("l'avvio automatico acceso e spento")
         bool voceEsiste;
         bool collegamento; // the entry is the user's link to dotfiles/voce.desktop
         bool attiva;
-        AvvioAutomatico atteso;
+        std::optional<AvvioAutomatico> atteso; // nothing: refused
     };
     const Riga righe[] = {
         {"acceso la prima volta", false, false, false, true, AvvioAutomatico::Attivato},
@@ -196,6 +197,9 @@ TEST_CASE("l'avvio automatico acceso e spento")
         {"spento", true, true, false, false, AvvioAutomatico::Disattivato},
         {"spento due volte", true, false, false, false, AvvioAutomatico::GiaDisattivato},
         {"spento senza cartella", false, false, false, false, AvvioAutomatico::GiaDisattivato},
+        {"acceso attraverso un collegamento interrotto", true, false, true, true, std::nullopt},
+        {"spento attraverso un collegamento interrotto", true, false, true, false,
+         AvvioAutomatico::Disattivato},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -212,18 +216,43 @@ TEST_CASE("l'avvio automatico acceso e spento")
             REQUIRE(fs::create_directories(voce.parent_path()));
         if (r.collegamento) {
             REQUIRE(fs::create_directory(dir.file("dotfiles")));
-            REQUIRE(scrivi(vera, "vecchia"));
+            if (r.voceEsiste)
+                REQUIRE(scrivi(vera, "vecchia"));
             fs::create_symlink(vera, voce);
         } else if (r.voceEsiste) {
             REQUIRE(scrivi(voce, "vecchia"));
         }
 
-        CHECK(ImpostaAvvioAutomatico(r.attiva, modello, voce) == r.atteso);
+        if (!r.atteso) {
+            CHECK_THROWS_AS(ImpostaAvvioAutomatico(r.attiva, modello, voce), ErroreFile);
+            CHECK(fs::is_symlink(voce));
+            CHECK(!fs::exists(vera));
+            continue;
+        }
+        CHECK(ImpostaAvvioAutomatico(r.attiva, modello, voce) == *r.atteso);
 
         CHECK(fs::exists(voce) == r.attiva);
         if (r.attiva)
             CHECK(leggi(voce) == "[Desktop Entry]\n");
-        CHECK(fs::is_symlink(voce) == r.collegamento);
-        CHECK(TestoAvvioAutomatico(r.atteso, voce).ends_with("\n"));
+        CHECK(fs::is_symlink(voce) == (r.collegamento && r.attiva));
+        CHECK(TestoAvvioAutomatico(*r.atteso, voce).ends_with("\n"));
     }
+}
+
+TEST_CASE("dove il programma trova la raccolta e l'utente i suoi dati")
+{
+#ifdef _WIN32
+    // Beside the program, as the installer puts it; the folder Windows gives the user's data.
+    CHECK(RaccoltaInstallata("C:/Programmi/Legge/leggealgiorno.exe") ==
+          fs::path("C:/Programmi/Legge/Massime.dat").lexically_normal());
+    const char *appdata = std::getenv("APPDATA");
+    REQUIRE(appdata != nullptr);
+    CHECK(fs::equivalent(CartellaDatiUtente(), appdata));
+#else
+    CHECK(RaccoltaInstallata("/opt/legge/bin/leggealgiorno") ==
+          "/opt/legge/share/leggealgiorno/Massime.dat");
+    CHECK(ModelloAvvioAutomatico("/opt/legge/bin/leggealgiorno").parent_path() ==
+          "/opt/legge/share/leggealgiorno");
+#endif
+    CHECK(ProgrammaInEsecuzione().filename().string().starts_with("tst_cartellautente"));
 }
