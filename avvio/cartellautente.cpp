@@ -60,6 +60,10 @@ AvvioAutomatico ImpostaAvvioAutomatico(bool attiva, const std::filesystem::path 
                                        const std::filesystem::path &voce)
 {
     if (attiva) {
+        // Written through, it would make a file wherever the user's link leads, perhaps by
+        // mistake: a link to nothing is theirs to mend.
+        if (const Presenza presenza = Guarda(voce); presenza.collegamento && !presenza.esiste)
+            throw ErroreFile::mancante(presenza.destinazione);
         CreaCartelle(voce.parent_path());
         CopiaFile(modello, voce);
         return AvvioAutomatico::Attivato;

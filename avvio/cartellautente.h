@@ -38,7 +38,8 @@ CartellaPronta PreparaCartellaUtente();
 enum class AvvioAutomatico { Attivato, Disattivato, GiaDisattivato };
 
 // Puts the login entry `modello` at `voce` (making its folder), or takes it away. A link the
-// user made stays a link and the entry is written where it leads. Throws ErroreFile.
+// user made stays a link and the entry is written where it leads; a link to nothing is
+// refused. Throws ErroreFile.
 AvvioAutomatico ImpostaAvvioAutomatico(bool attiva, const std::filesystem::path &modello,
                                        const std::filesystem::path &voce);
 
