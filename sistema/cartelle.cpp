@@ -82,10 +82,12 @@ void CambiaCartella(const std::filesystem::path &cartella)
 Presenza Guarda(const std::filesystem::path &percorso)
 {
     nativo::Stato stato;
-    if (const nativo::Codice errore = nativo::StatoDi(percorso, stato))
+    // A missing folder on the way means a missing file here (Windows tells them apart).
+    const nativo::Codice errore = nativo::StatoDi(percorso, stato);
+    if (errore != 0 && !nativo::Mancante(errore))
         throw ErroreFile::daSistema(percorso, errore);
     Presenza presenza;
-    presenza.esiste = stato.esiste;
+    presenza.esiste = errore == 0 && stato.esiste;
     presenza.fileRegolare = stato.esiste && !stato.nonFile;
     presenza.collegamento = stato.collegamento;
     presenza.dimensione = stato.dimensione;
