@@ -4,16 +4,13 @@
 // would turn LF into CR LF and stop reading at byte 0x1A), and no code page but UTF-8
 // between here and the rest of the program.
 #include "sistema/argomenti.h"
-#include "sistema/cartelle.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
 #include "sistema/utf16.h"
 
 #include <windows.h>
 
-#include <knownfolders.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
@@ -292,44 +289,6 @@ std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
         risultato.push_back(Utf16InUtf8(argomenti[i]));
     ::LocalFree(argomenti);
     return risultato;
-}
-
-// ---- Folders ----
-
-std::filesystem::path CartellaDatiUtente()
-{
-    // Roaming, as the data folder always was: the user's collection and mode follow them
-    // from one computer to another.
-    PWSTR cartella = nullptr;
-    const HRESULT esito =
-        ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &cartella);
-    std::filesystem::path risultato = SUCCEEDED(esito) ? std::filesystem::path(cartella)
-                                                       : std::filesystem::path();
-    ::CoTaskMemFree(cartella);
-    if (FAILED(esito))
-        throw ErroreFile::daSistema(L"%APPDATA%", static_cast<int>(HRESULT_CODE(esito)));
-    return risultato;
-}
-
-std::filesystem::path CartellaConfigurazioneUtente()
-{
-    return CartellaDatiUtente();
-}
-
-std::filesystem::path ProgrammaInEsecuzione()
-{
-    std::wstring percorso(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            ::GetModuleFileNameW(nullptr, percorso.data(), static_cast<DWORD>(percorso.size()));
-        if (n == 0)
-            return {};
-        if (n < percorso.size()) {
-            percorso.resize(n);
-            return percorso;
-        }
-        percorso.resize(percorso.size() * 2);
-    }
 }
 
 // ---- The primitives ----
