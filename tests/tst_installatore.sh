@@ -24,7 +24,7 @@ manca() { [[ ! -e $1 ]] || sbaglia "non doveva esserci $1"; }
 # A shortcut keeps its target and working folder as UTF-16 text.
 punta_a() {
     local collegamento=$1 testo=$2
-    strings -el "$collegamento" | grep -qF "$testo" || sbaglia "$collegamento non nomina $testo"
+    strings -el "$collegamento" | grep -qF -- "$testo" || sbaglia "$collegamento non nomina $testo"
 }
 
 installa() {
