@@ -22,8 +22,8 @@ RequestExecutionLevel user
 !include "WinMessages.nsh"
 
 !define CHIAVE "Software\Microsoft\Windows\CurrentVersion\Uninstall\LeggeAlGiorno"
-; The program reads its files from its working directory, which only a shortcut can set:
-; both shortcuts start it here.
+; The program, started with --cartella-utente as both shortcuts do, makes this folder, seeds
+; its collection from the copy beside the program and works there.
 !define DATI "$APPDATA\${NOME}"
 !define COLLEGAMENTO "${NOME}.lnk"
 
@@ -95,15 +95,9 @@ Section "${NOME}" SezioneProgramma
     File "/oname=LICENZE.txt" "${LICENZE}"
     WriteUninstaller "$INSTDIR\Disinstalla.exe"
 
-    ; The user's own collection, if any, is never replaced.
-    CreateDirectory "${DATI}"
-    ${IfNot} ${FileExists} "${DATI}\Massime.dat"
-        CopyFiles /SILENT "$INSTDIR\Massime.dat" "${DATI}\Massime.dat"
-    ${EndIf}
-
     ; A shortcut starts in the current output folder.
     SetOutPath "${DATI}"
-    CreateShortcut "$SMPROGRAMS\${COLLEGAMENTO}" "$INSTDIR\leggealgiorno.exe" "" \
+    CreateShortcut "$SMPROGRAMS\${COLLEGAMENTO}" "$INSTDIR\leggealgiorno.exe" "--cartella-utente" \
         "$INSTDIR\leggealgiorno.exe" 0 SW_SHOWNORMAL "" "Una legge al giorno, o una a caso"
     SetOutPath "$INSTDIR"
 
@@ -123,7 +117,7 @@ SectionEnd
 ; A shortcut rather than a Run value in the registry, which cannot set the working folder.
 Section /o "Avvia a ogni accesso" SezioneAvvio
     SetOutPath "${DATI}"
-    CreateShortcut "$SMSTARTUP\${COLLEGAMENTO}" "$INSTDIR\leggealgiorno.exe" "" \
+    CreateShortcut "$SMSTARTUP\${COLLEGAMENTO}" "$INSTDIR\leggealgiorno.exe" "--cartella-utente" \
         "$INSTDIR\leggealgiorno.exe" 0 SW_SHOWNORMAL "" "Una legge al giorno, o una a caso"
     SetOutPath "$INSTDIR"
 SectionEnd
@@ -177,7 +171,7 @@ FunctionEnd
 
 Function AvviaOra
     SetOutPath "${DATI}"
-    Exec '"$INSTDIR\leggealgiorno.exe"'
+    Exec '"$INSTDIR\leggealgiorno.exe" --cartella-utente'
     SetOutPath "$INSTDIR"
 FunctionEnd
 

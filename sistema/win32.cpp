@@ -374,6 +374,9 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
 {
     stato.destinazione = percorso;
     // No access asked: this only looks, and works whoever holds the file.
+    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
+    stato.collegamento =
+        proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT);
     const Aperto file(nativa(::CreateFileW(percorso.c_str(), 0, Condivisione, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
     if (!file.valido()) {
@@ -395,8 +398,8 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
     stato.modo = informazioni.dwFileAttributes;
     stato.solaLettura = (informazioni.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     stato.piuNomi = informazioni.nNumberOfLinks > 1;
-    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
-    if (proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    stato.dimensione = (std::uint64_t{informazioni.nFileSizeHigh} << 32) | informazioni.nFileSizeLow;
+    if (stato.collegamento) {
         std::wstring finale(MAX_PATH, L'\0');
         for (;;) {
             const DWORD n = ::GetFinalPathNameByHandleW(maniglia(file.get()), finale.data(),
@@ -512,6 +515,26 @@ void Rimuovi(const std::filesystem::path &percorso)
 void SincronizzaCartella(const std::filesystem::path & /*file*/)
 {
     // MOVEFILE_WRITE_THROUGH has made the rename durable already.
+}
+
+Codice CreaCartella(const std::filesystem::path &cartella)
+{
+    return ::CreateDirectoryW(cartella.c_str(), nullptr) ? 0 : ultimo();
+}
+
+bool GiaPresente(Codice codice)
+{
+    return codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS;
+}
+
+Codice RimuoviFile(const std::filesystem::path &percorso)
+{
+    return ::DeleteFileW(percorso.c_str()) ? 0 : ultimo();
+}
+
+Codice CambiaCartella(const std::filesystem::path &cartella)
+{
+    return ::SetCurrentDirectoryW(cartella.c_str()) ? 0 : ultimo();
 }
 
 Maniglia FlussoStandard(int quale)

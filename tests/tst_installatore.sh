@@ -24,7 +24,7 @@ manca() { [[ ! -e $1 ]] || sbaglia "non doveva esserci $1"; }
 # A shortcut keeps its target and working folder as UTF-16 text.
 punta_a() {
     local collegamento=$1 testo=$2
-    strings -el "$collegamento" | grep -qF "$testo" || sbaglia "$collegamento non nomina $testo"
+    strings -el "$collegamento" | grep -qF -- "$testo" || sbaglia "$collegamento non nomina $testo"
 }
 
 installa() {
@@ -45,12 +45,13 @@ chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\LeggeAlGiorno'
 for file in leggealgiorno.exe massime.exe Massime.dat Disinstalla.exe; do
     esiste "$programmi/$file"
 done
-cmp -s "$raccolta" "$dati/Massime.dat" || sbaglia "la cartella dei dati non ha la raccolta"
+# The program seeds the user's folder from this copy when it starts from a shortcut.
+cmp -s "$raccolta" "$programmi/Massime.dat" || sbaglia "accanto al programma manca la raccolta"
 for collegamento in "$menu/Una Legge al Giorno.lnk" "$avvio/Una Legge al Giorno.lnk"; do
     esiste "$collegamento"
     [[ -e $collegamento ]] || continue
     punta_a "$collegamento" 'Programs\Una Legge al Giorno\leggealgiorno.exe'
-    punta_a "$collegamento" 'Roaming\Una Legge al Giorno'
+    punta_a "$collegamento" '--cartella-utente'
 done
 wine reg query "$chiave" /v DisplayName 2>/dev/null | grep -q 'Una Legge al Giorno' ||
     sbaglia "manca la voce fra i programmi installati"
@@ -58,6 +59,7 @@ wine reg query "$chiave" /v UninstallString 2>/dev/null | grep -qF 'Disinstalla.
     sbaglia "la voce fra i programmi installati non sa come disinstallare"
 
 # The user's own files, left byte for byte by a second install.
+mkdir -p "$dati"
 printf 'la mia raccolta' >"$dati/Massime.dat"
 printf 'la mia scelta\r\n' >"$dati/Option.dat"
 installa
