@@ -10,6 +10,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -309,6 +310,35 @@ Codice Tronca(Maniglia file, std::uint64_t lunghezza)
 Codice Sincronizza(Maniglia file)
 {
     return ::fsync(fd(file)) == 0 ? 0 : errno;
+}
+
+Codice BloccaPerScrivere(Maniglia file)
+{
+    // flock, not fcntl: a lock of the open file itself, which closing any other descriptor
+    // of the same file in this process does not drop.
+    while (::flock(fd(file), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+Codice IdentitaDi(Maniglia file, Identita &identita)
+{
+    struct stat st {};
+    if (::fstat(fd(file), &st) != 0)
+        return errno;
+    identita = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return 0;
+}
+
+Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita)
+{
+    struct stat st {};
+    if (::stat(percorso.c_str(), &st) != 0)
+        return errno;
+    identita = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return 0;
 }
 
 Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome)
