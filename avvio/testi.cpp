@@ -62,6 +62,24 @@ std::string TestoSenzaSchermo(std::string_view programma)
     return testo;
 }
 
+std::string TestoPiattaformaSconosciuta(std::string_view programma, std::string_view piattaforma)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": la variabile QT_QPA_PLATFORM chiede la piattaforma grafica «";
+    testo += Mostrabile(piattaforma);
+    testo += "», che non c'è (toglila, o usa per esempio xcb o wayland)\n";
+    return testo;
+}
+
+std::string TestoUscitaNonScritta(std::string_view programma, std::string_view motivo)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": impossibile scrivere sullo standard output: ";
+    testo += motivo;
+    testo += '\n';
+    return testo;
+}
+
 std::string TestoAiutoWindows()
 {
     return "Una Legge al Giorno mostra a ogni avvio una legge, una breve massima con il suo "
