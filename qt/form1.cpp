@@ -130,6 +130,24 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     connect(esci, &QShortcut::activated, this, &QWidget::close);
     auto *copia = new QShortcut(QKeySequence::Copy, this);
     connect(copia, &QShortcut::activated, this, &Form1::copia);
+
+    // The desktop's keys: F10 opens the menu; End and Ctrl+Home take a long law to its end
+    // and back to its start. Home does so only while the law scrolls, for Home may mean
+    // something else to the window when there is nothing to scroll.
+    auto *menu = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menu, &QShortcut::activated, this,
+            [this, opzioni] { menuBar()->setActiveAction(opzioni->menuAction()); });
+    QScrollBar *barra = m_scorrimento->verticalScrollBar();
+    const auto allaFine = [barra] { barra->setValue(barra->maximum()); };
+    const auto allInizio = [barra] { barra->setValue(barra->minimum()); };
+    for (const QKeySequence &tasto :
+         {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)})
+        connect(new QShortcut(tasto, this), &QShortcut::activated, this, allaFine);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), this), &QShortcut::activated,
+            this, allInizio);
+    m_inizio = new QShortcut(QKeySequence(Qt::Key_Home), this);
+    m_inizio->setEnabled(false);
+    connect(m_inizio, &QShortcut::activated, this, allInizio);
 }
 
 void Form1::RendiInPrimoPiano()
@@ -193,6 +211,7 @@ void Form1::Applica(const Disposizione &d)
 {
     m_label1->resize(d.larghezzaTesto, d.altezzaTesto);
     m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
+    m_inizio->setEnabled(d.scorre);
     setFixedHeight(d.altezzaFinestra);
     layout()->activate();
     m_image1->move(m_image1->x(), d.bannerAlto);

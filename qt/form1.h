@@ -13,6 +13,7 @@
 class QAction;
 class QLabel;
 class QScrollArea;
+class QShortcut;
 
 namespace legge {
 
@@ -68,6 +69,7 @@ private:
     QPixmap m_sfondo;
     Area *m_area = nullptr;
     QScrollArea *m_scorrimento = nullptr;
+    QShortcut *m_inizio = nullptr; // Home, while the law scrolls
     QLabel *m_label1 = nullptr;
     QLabel *m_image1 = nullptr;
 };
