@@ -3,6 +3,7 @@
 #include "avvio/testi.h"
 
 #include "avvio/rigadicomando.h"
+#include "sistema/file.h"
 
 namespace legge {
 
@@ -11,9 +12,8 @@ std::string TestoErrore(std::string_view premessa, const std::exception &errore)
     std::string testo(premessa);
     testo += "\n\n";
     if (const auto *file = dynamic_cast<const ErroreFile *>(&errore)) {
-        const std::u8string nome = file->percorso().u8string();
         testo += "File: ";
-        testo.append(nome.begin(), nome.end());
+        testo += PercorsoMostrabile(file->percorso());
         testo += "\nMotivo: ";
         testo += MotivoErrore(*file);
     } else {

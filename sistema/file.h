@@ -110,6 +110,11 @@ private:
     std::string m_memoria;
 };
 
+// `percorso` as UTF-8 for a person to read. A POSIX name is bytes: one that is not UTF-8 is
+// read in the encoding of the user's locale where that makes sense of it, and otherwise
+// shows each byte that is not a character as \xHH, never as a replacement mark.
+std::string PercorsoMostrabile(const std::filesystem::path &percorso);
+
 // Whether `percorso` names the very file that `aperto` reads, whatever either path says
 // (another name, a link). False when nothing stands at `percorso`.
 bool StessoFile(const FileAperto &aperto, const std::filesystem::path &percorso);

@@ -293,6 +293,12 @@ std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
 
 // ---- The primitives ----
 
+std::string PercorsoMostrabile(const std::filesystem::path &percorso)
+{
+    // Windows names are UTF-16: every one has its characters.
+    return Utf16InUtf8(percorso.native());
+}
+
 namespace nativo {
 
 namespace {
