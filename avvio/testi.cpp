@@ -4,6 +4,7 @@
 
 #include "avvio/rigadicomando.h"
 #include "sistema/cartelle.h"
+#include "sistema/file.h"
 
 namespace legge {
 
@@ -30,9 +31,8 @@ std::string TestoErrore(std::string_view premessa, const std::exception &errore)
                      "») non è un percorso assoluto";
         testo += "; imposta HOME o " + casa->variabile() + " a un percorso assoluto.";
     } else if (const auto *file = dynamic_cast<const ErroreFile *>(&errore)) {
-        const std::u8string nome = file->percorso().u8string();
         testo += "File: ";
-        testo.append(nome.begin(), nome.end());
+        testo += PercorsoMostrabile(file->percorso());
         testo += "\nMotivo: ";
         testo += MotivoErrore(*file);
     } else {
@@ -115,6 +115,24 @@ std::string TestoSenzaSchermo(std::string_view programma)
     std::string testo = Mostrabile(programma);
     testo += ": nessuno schermo grafico disponibile, la finestra non può essere mostrata "
              "(avvialo da una sessione grafica, o controlla DISPLAY e WAYLAND_DISPLAY)\n";
+    return testo;
+}
+
+std::string TestoPiattaformaSconosciuta(std::string_view programma, std::string_view piattaforma)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": la variabile QT_QPA_PLATFORM chiede la piattaforma grafica «";
+    testo += Mostrabile(piattaforma);
+    testo += "», che non c'è (toglila, o usa per esempio xcb o wayland)\n";
+    return testo;
+}
+
+std::string TestoUscitaNonScritta(std::string_view programma, std::string_view motivo)
+{
+    std::string testo = Mostrabile(programma);
+    testo += ": impossibile scrivere sullo standard output: ";
+    testo += motivo;
+    testo += '\n';
     return testo;
 }
 

@@ -51,5 +51,9 @@ std::string TestoAiuto(std::string_view programma);
 std::string TestoAiutoWindows();
 std::string TestoArgomentoSbagliato(std::string_view programma, std::string_view argomento);
 std::string TestoSenzaSchermo(std::string_view programma);
+// QT_QPA_PLATFORM names a platform that does not exist.
+std::string TestoPiattaformaSconosciuta(std::string_view programma, std::string_view piattaforma);
+// The help or the version could not be written; `motivo` is the system's reason.
+std::string TestoUscitaNonScritta(std::string_view programma, std::string_view motivo);
 
 } // namespace legge

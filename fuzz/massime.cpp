@@ -10,6 +10,7 @@
 #include <cmath>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -245,28 +246,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dime
         }
     }
 
-    // Encoding a person's text: either every '/' opens a numbered record or ends the text,
-    // and the file holds the text with CR LF line breaks, or the first '/' that does neither
-    // is named.
+    // Encoding a person's text: every '/' opens a record with a number not seen before or
+    // ends the text, there is no NUL and at least one law; the file holds the text with CR LF
+    // line breaks and the last law closed. Otherwise the first fault is named.
     const CodificaTesto codifica = CodificaTestoMassime(chiaro);
-    std::optional<std::size_t> primaSbagliata;
-    for (std::size_t i = 0; i < tutti.size() - 1 && !primaSbagliata; ++i) {
-        const std::uint64_t barra = tutti[i + 1].inizio - 1;
+    const std::size_t nul = chiaro.find('\0');
+    std::optional<std::size_t> primoGuasto;
+    bool legge = false;
+    std::set<std::string_view> visti;
+    for (std::size_t barra = chiaro.find('/'); barra < nul && barra != std::string::npos;
+         barra = chiaro.find('/', barra + 1)) {
         const std::string_view dopo = std::string_view(chiaro).substr(barra + 1);
         const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
         const bool numerata =
             dopo.size() >= 3 && cifra(dopo[0]) && cifra(dopo[1]) && cifra(dopo[2]);
         const bool finale = dopo.find_first_not_of(" \t\r\n") == std::string_view::npos;
-        if (!numerata && !finale)
-            primaSbagliata = barra;
+        if ((!numerata && !finale) || (numerata && !visti.insert(dopo.substr(0, 3)).second)) {
+            primoGuasto = barra;
+            break;
+        }
+        legge = legge || numerata;
     }
-    VERIFICA(codifica.riuscita == !primaSbagliata);
-    if (primaSbagliata) {
-        VERIFICA(codifica.posizione == *primaSbagliata);
+    if (!primoGuasto && nul != std::string::npos)
+        primoGuasto = nul;
+    if (!primoGuasto && !legge)
+        primoGuasto = chiaro.size();
+    VERIFICA(codifica.riuscita == !primoGuasto);
+    if (primoGuasto) {
+        VERIFICA(codifica.posizione == *primoGuasto);
     } else {
         std::string atteso;
         for (const char c : chiaro)
             atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        if (chiaro[chiaro.find_last_not_of(" \t\r\n")] != '/')
+            atteso += '/';
         VERIFICA(DecodificaMassime(codifica.dati) == atteso);
     }
 

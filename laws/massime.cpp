@@ -140,27 +140,94 @@ std::string DecodificaMassime(std::string_view dati)
     return chiaro;
 }
 
-CodificaTesto CodificaTestoMassime(std::string_view testo)
+bool CodificatoreMassime::sbaglia(Problema problema)
 {
+    m_problema = problema;
+    m_stato = Stato::Fine;
+    return false;
+}
+
+bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
+{
+    if (m_problema != Problema::Nessuno)
+        return false;
     const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
     const auto vuoto = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    CodificaTesto esito;
-    for (std::size_t i = testo.find(Separatore); i != std::string_view::npos;
-         i = testo.find(Separatore, i + 1)) {
-        const std::string_view dopo = testo.substr(i + 1);
-        const bool apreRecord =
-            dopo.size() >= 3 && cifra(dopo[0]) && cifra(dopo[1]) && cifra(dopo[2]);
-        if (!apreRecord && !std::all_of(dopo.begin(), dopo.end(), vuoto)) {
-            esito.riuscita = false;
-            esito.posizione = i;
-            return esito;
-        }
-    }
-    esito.dati.reserve(testo.size() + testo.size() / 32);
+    uscita.reserve(uscita.size() + testo.size() + testo.size() / 32);
     for (const char c : testo) {
-        if (c == '\n')
-            esito.dati += static_cast<char>('\r' ^ Inversione);
-        esito.dati += static_cast<char>(c ^ Inversione);
+        // After a '/', a NUL is what makes the '/' wrong.
+        if (c == '\0' && m_stato != Stato::DopoBarra) {
+            m_rigaBarra = m_riga;
+            m_colonnaBarra = m_colonna;
+            m_posizioneBarra = m_posizione;
+            return sbaglia(Problema::Nul);
+        }
+        if (m_stato == Stato::DopoBarra) {
+            if (m_cifre >= 0 && cifra(c)) {
+                m_numero = m_numero * 10 + (c - '0');
+                if (++m_cifre == 3) {
+                    std::size_t &prima = m_righeDeiNumeri[m_numero];
+                    if (prima != 0) {
+                        m_rigaPrecedente = prima;
+                        return sbaglia(Problema::NumeroRipetuto);
+                    }
+                    prima = m_rigaBarra;
+                    m_record = true;
+                    m_stato = Stato::InRecord;
+                }
+            } else if (vuoto(c) && m_cifre <= 0) {
+                m_cifre = -1; // only blanks may follow: the '/' closed the last law
+            } else {
+                return sbaglia(Problema::Barra);
+            }
+        } else if (c == Separatore) {
+            m_stato = Stato::DopoBarra;
+            m_cifre = 0;
+            m_numero = 0;
+            m_rigaBarra = m_riga;
+            m_colonnaBarra = m_colonna;
+            m_posizioneBarra = m_posizione;
+        }
+        if (c == '\n') {
+            uscita += CrCodificato;
+            ++m_riga;
+            m_colonna = 1;
+        } else {
+            ++m_colonna;
+        }
+        uscita += static_cast<char>(c ^ Inversione);
+        ++m_posizione;
+    }
+    return true;
+}
+
+bool CodificatoreMassime::chiudi(std::string &uscita)
+{
+    if (m_problema != Problema::Nessuno)
+        return false;
+    if (m_stato == Stato::DopoBarra && m_cifre > 0)
+        return sbaglia(Problema::Barra);
+    if (!m_record) {
+        m_rigaBarra = m_riga;
+        m_colonnaBarra = m_colonna;
+        m_posizioneBarra = m_posizione;
+        return sbaglia(Problema::NessunaLegge);
+    }
+    if (m_stato == Stato::InRecord)
+        uscita += Separato;
+    m_stato = Stato::Fine;
+    return true;
+}
+
+CodificaTesto CodificaTestoMassime(std::string_view testo)
+{
+    CodificaTesto esito;
+    CodificatoreMassime codificatore;
+    esito.riuscita = codificatore.aggiungi(testo, esito.dati) && codificatore.chiudi(esito.dati);
+    if (!esito.riuscita) {
+        esito.dati.clear();
+        esito.problema = codificatore.problema();
+        esito.posizione = static_cast<std::size_t>(codificatore.posizione());
     }
     return esito;
 }

@@ -84,13 +84,62 @@ Legge EstraiLegge(std::string record);
 // The plain Windows-1252 text of the file's bytes, or of any slice of them.
 std::string DecodificaMassime(std::string_view dati);
 
-// What a person edits, turned into the file: Windows-1252 text with LF line breaks, where
-// each record opens with '/' and its three-digit number, and a last '/' closes the last
-// one. A '/' that neither opens such a record nor is followed by blanks alone would end a
-// law in the middle: nothing is stored, and `posizione` is its byte offset in `testo`.
+// What a person edits, turned into the file a piece at a time: Windows-1252 text with LF
+// line breaks, where each record opens with '/' and its three-digit number. Each piece is
+// checked as it comes, so that a bad text is refused at its first fault, whatever follows.
+// A '/' that neither opens such a record nor is followed by blanks alone would end a law in
+// the middle; a number given twice would hide the second law behind the first; a text with
+// no record would make an empty collection; a NUL byte is in no text a person writes, and
+// an endless one (a device) would otherwise be read for ever. A last law left open gets
+// its closing '/'.
+class CodificatoreMassime {
+public:
+    enum class Problema { Nessuno, Barra, NumeroRipetuto, NessunaLegge, Nul };
+
+    // Appends the stored form of `testo` to `uscita`. False at the first problem, after
+    // which nothing more is taken.
+    bool aggiungi(std::string_view testo, std::string &uscita);
+    // The end of the text.
+    bool chiudi(std::string &uscita);
+
+    Problema problema() const { return m_problema; }
+    // Where the problem is (the '/' at fault), or else where the next character goes:
+    // 1-based line and column, and the offset in the text.
+    std::size_t riga() const { return m_problema == Problema::Nessuno ? m_riga : m_rigaBarra; }
+    std::size_t colonna() const
+    {
+        return m_problema == Problema::Nessuno ? m_colonna : m_colonnaBarra;
+    }
+    std::uint64_t posizione() const
+    {
+        return m_problema == Problema::Nessuno ? m_posizione : m_posizioneBarra;
+    }
+    // For NumeroRipetuto: the number, and the line where it first opened a record.
+    int numero() const { return m_numero; }
+    std::size_t rigaPrecedente() const { return m_rigaPrecedente; }
+
+private:
+    enum class Stato { Preambolo, DopoBarra, InRecord, Fine };
+    bool sbaglia(Problema problema);
+
+    Stato m_stato = Stato::Preambolo;
+    Problema m_problema = Problema::Nessuno;
+    std::size_t m_riga = 1, m_colonna = 1;
+    std::uint64_t m_posizione = 0;
+    std::size_t m_rigaBarra = 0, m_colonnaBarra = 0;
+    std::uint64_t m_posizioneBarra = 0;
+    int m_cifre = 0; // after a '/': how many digits, or -1 once a blank came first
+    int m_numero = 0;
+    std::size_t m_rigaPrecedente = 0;
+    bool m_record = false;
+    std::size_t m_righeDeiNumeri[1000] = {}; // 0 for a number not yet seen
+};
+
+// The whole text at once, for callers that hold it.
 struct CodificaTesto {
     std::string dati;
     bool riuscita = true;
+    CodificatoreMassime::Problema problema = CodificatoreMassime::Problema::Nessuno;
     std::size_t posizione = 0;
 };
 CodificaTesto CodificaTestoMassime(std::string_view testo);

@@ -130,6 +130,24 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     connect(esci, &QShortcut::activated, this, &QWidget::close);
     auto *copia = new QShortcut(QKeySequence::Copy, this);
     connect(copia, &QShortcut::activated, this, &Form1::copia);
+
+    // The desktop's keys: F10 opens the menu; End and Ctrl+Home take a long law to its end
+    // and back to its start. Home does so only while the law scrolls, for Home may mean
+    // something else to the window when there is nothing to scroll.
+    auto *menu = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menu, &QShortcut::activated, this,
+            [this, opzioni] { menuBar()->setActiveAction(opzioni->menuAction()); });
+    QScrollBar *barra = m_scorrimento->verticalScrollBar();
+    const auto allaFine = [barra] { barra->setValue(barra->maximum()); };
+    const auto allInizio = [barra] { barra->setValue(barra->minimum()); };
+    for (const QKeySequence &tasto :
+         {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)})
+        connect(new QShortcut(tasto, this), &QShortcut::activated, this, allaFine);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), this), &QShortcut::activated,
+            this, allInizio);
+    m_inizio = new QShortcut(QKeySequence(Qt::Key_Home), this);
+    m_inizio->setEnabled(false);
+    connect(m_inizio, &QShortcut::activated, this, allInizio);
 }
 
 void Form1::RendiInPrimoPiano()
@@ -172,8 +190,12 @@ MisureFinestra Form1::Misure() const
     MisureFinestra misure;
     misure.margine = Pixel(MargineVerticale);
     misure.distanzaBanner = Pixel(DistanzaBanner);
-    misure.larghezzaTesto = Pixel(Label1Larghezza);
-    misure.larghezzaAccantoBarra = LarghezzaArea - Pixel(Label1Sinistra) - larghezzaBarra();
+    // At a large scale on a small screen the window would be wider than the screen: it
+    // gives up that much width, and the text wraps narrower.
+    const int eccesso = this->eccesso();
+    misure.larghezzaTesto = Pixel(Label1Larghezza) - eccesso;
+    misure.larghezzaAccantoBarra =
+        LarghezzaArea - eccesso - Pixel(Label1Sinistra) - larghezzaBarra();
     misure.altezzaMassima = altezzaMassima();
     return misure;
 }
@@ -193,9 +215,30 @@ void Form1::Applica(const Disposizione &d)
 {
     m_label1->resize(d.larghezzaTesto, d.altezzaTesto);
     m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
-    setFixedHeight(d.altezzaFinestra);
+    m_inizio->setEnabled(d.scorre);
+    // The described height is the outer one, title bar included, as on Windows: the frame
+    // the window manager really drew comes off it, and the banner, placed under the label,
+    // ends where the window ends. Until the window is framed there is nothing to take off;
+    // moveEvent lays the window out again once the frame is known.
+    m_corniceUsata = cornice();
+    setFixedSize(LarghezzaArea - eccesso(),
+                 std::max(d.altezzaFinestra - m_corniceUsata.height(), 1));
     layout()->activate();
     m_image1->move(m_image1->x(), d.bannerAlto);
+}
+
+QSize Form1::cornice() const
+{
+    return frameGeometry().size() - size();
+}
+
+int Form1::eccesso() const
+{
+    const QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!schermo)
+        return 0;
+    return std::clamp(LarghezzaArea + cornice().width() - schermo->availableGeometry().width(), 0,
+                      LarghezzaArea / 2);
 }
 
 int Form1::altezzaMassima() const
@@ -203,12 +246,12 @@ int Form1::altezzaMassima() const
     const QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!schermo)
         return QWIDGETSIZE_MAX;
-    int cornice = frameGeometry().height() - height();
-    // Until the window manager has framed the window its title bar is unknown: a generous
-    // guess, corrected once the frame is there.
-    if (cornice <= 0)
-        cornice = 2 * fontMetrics().height() + 8;
-    return schermo->availableGeometry().height() - cornice;
+    // The rule counts the whole frame. Until the window manager has framed the window, its
+    // title bar is still to come on top of the height asked for: a generous guess, corrected
+    // once the frame is there.
+    const int cornice = this->cornice().height();
+    return schermo->availableGeometry().height() -
+           (cornice > 0 ? 0 : 2 * fontMetrics().height() + 8);
 }
 
 void Form1::Avvisa(const std::string &testo)
@@ -221,9 +264,11 @@ void Form1::Centra()
     const QScreen *schermo = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!schermo)
         return;
+    // Centred, and never past the top or left edge of what the screen leaves free.
+    const QRect libero = schermo->availableGeometry();
     QRect riquadro = frameGeometry();
-    riquadro.moveCenter(schermo->availableGeometry().center());
-    move(riquadro.topLeft());
+    riquadro.moveCenter(libero.center());
+    move(std::max(riquadro.left(), libero.left()), std::max(riquadro.top(), libero.top()));
 }
 
 void Form1::copia()
@@ -248,10 +293,11 @@ void Form1::showEvent(QShowEvent *event)
 void Form1::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    // The window manager's frame turned out taller than guessed.
-    const QScreen *schermo = screen();
-    if (m_finestra.leggeMostrata() && schermo &&
-        frameGeometry().height() > schermo->availableGeometry().height()) {
+    // The window manager's frame is known now, or has changed: the outer height, and the
+    // width on a narrow screen, are fitted to it.
+    // Only a frame unlike the one the layout used: a window manager that will not take the
+    // size asked for must not start a loop.
+    if (m_finestra.leggeMostrata() && cornice() != m_corniceUsata) {
         m_finestra.Ridisponi();
         Centra();
     }

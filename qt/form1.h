@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -13,6 +14,7 @@
 class QAction;
 class QLabel;
 class QScrollArea;
+class QShortcut;
 
 namespace legge {
 
@@ -60,6 +62,10 @@ private:
 
     // The tallest the window may be, title bar aside, with all of it on the screen.
     int altezzaMassima() const;
+    // What the window manager's frame adds to the window, nothing until it is drawn.
+    QSize cornice() const;
+    // How much narrower than described the window must be to fit the screen.
+    int eccesso() const;
     int larghezzaBarra() const;
     void copia();
 
@@ -68,6 +74,8 @@ private:
     QPixmap m_sfondo;
     Area *m_area = nullptr;
     QScrollArea *m_scorrimento = nullptr;
+    QShortcut *m_inizio = nullptr; // Home, while the law scrolls
+    QSize m_corniceUsata;          // the frame the last layout took off
     QLabel *m_label1 = nullptr;
     QLabel *m_image1 = nullptr;
 };

@@ -8,15 +8,23 @@
 #include "qt/immagini.h"
 #include "qt/messaggi.h"
 #include "sistema/cartelle.h"
+#include "sistema/errorefile.h"
+#include "sistema/flussi.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -33,10 +41,25 @@ std::string NomeProgramma(const char *argv0)
     return nome.empty() ? std::string("leggealgiorno") : std::string(nome);
 }
 
-void Scrivi(std::FILE *uscita, const std::string &testo)
+std::string g_programma;
+
+// False when the text did not all arrive (a full disk, a closed pipe).
+bool Scrivi(std::FILE *uscita, const std::string &testo)
 {
-    std::fwrite(testo.data(), 1, testo.size(), uscita);
-    std::fflush(uscita);
+    const bool scritto = std::fwrite(testo.data(), 1, testo.size(), uscita) == testo.size();
+    return std::fflush(uscita) == 0 && scritto && !std::ferror(uscita);
+}
+
+// The help and the version: exit status 1 when they could not be written.
+int Rispondi(const std::string &testo)
+{
+    if (Scrivi(stdout, testo))
+        return 0;
+    const int codice = errno;
+    Scrivi(stderr, legge::TestoUscitaNonScritta(
+                       g_programma, legge::MotivoErrore(legge::ErroreFile::daSistema(
+                                        std::string(legge::NomeUscitaStandard), codice))));
+    return 1;
 }
 
 std::string_view Variabile(const char *nome)
@@ -48,17 +71,60 @@ std::string_view Variabile(const char *nome)
 // While Qt connects to the display: Qt ends the program on a fatal message, with advice
 // meant for whoever packaged it. Until then the other messages wait, so that a failed start
 // says one thing, in Italian.
-std::string g_programma;
 std::vector<std::pair<QtMsgType, QString>> g_messaggiInAttesa;
 
 void TrattieniMessaggi(QtMsgType tipo, const QMessageLogContext &, const QString &testo)
 {
     if (tipo == QtFatalMsg) {
-        Scrivi(stderr, legge::TestoSenzaSchermo(g_programma));
+        // Qt names the plugin it did not find before giving up: then the display is not
+        // what failed, the variable is.
+        const bool sconosciuta =
+            std::any_of(g_messaggiInAttesa.begin(), g_messaggiInAttesa.end(), [](const auto &m) {
+                return m.second.contains(QStringLiteral("Could not find the Qt platform plugin"));
+            });
+        const std::string_view piattaforma = Variabile("QT_QPA_PLATFORM");
+        Scrivi(stderr, sconosciuta && !piattaforma.empty()
+                           ? legge::TestoPiattaformaSconosciuta(g_programma, piattaforma)
+                           : legge::TestoSenzaSchermo(g_programma));
         std::_Exit(1);
     }
     g_messaggiInAttesa.emplace_back(tipo, testo);
 }
+
+// An X server may take the connection and never answer; Qt would wait for it for ever.
+// How long a display may take to let Qt start before the program gives up.
+constexpr auto AttesaSchermo = std::chrono::seconds(5);
+
+class GuardiaSchermo {
+public:
+    GuardiaSchermo()
+        : m_guardia([this] {
+              std::unique_lock blocco(m_mutex);
+              if (!m_pronto.wait_for(blocco, AttesaSchermo, [this] { return m_fatto; })) {
+                  Scrivi(stderr, legge::TestoSenzaSchermo(g_programma));
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~GuardiaSchermo() { basta(); }
+    void basta()
+    {
+        {
+            const std::lock_guard blocco(m_mutex);
+            m_fatto = true;
+        }
+        m_pronto.notify_one();
+        if (m_guardia.joinable())
+            m_guardia.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_pronto;
+    bool m_fatto = false;
+    std::thread m_guardia;
+};
 
 } // namespace
 
@@ -68,11 +134,9 @@ int main(int argc, char **argv)
     const auto riga = legge::LeggiRigaDiComando(argc, argv);
     switch (riga.richiesta) {
     case legge::Richiesta::Aiuto:
-        Scrivi(stdout, legge::TestoAiuto(g_programma));
-        return 0;
+        return Rispondi(legge::TestoAiuto(g_programma));
     case legge::Richiesta::Versione:
-        Scrivi(stdout, legge::TestoVersione(LEGGE_VERSIONE));
-        return 0;
+        return Rispondi(legge::TestoVersione(LEGGE_VERSIONE));
     case legge::Richiesta::Sbagliata:
         Scrivi(stderr, legge::TestoArgomentoSbagliato(g_programma, riga.argomento));
         return 2;
@@ -127,7 +191,9 @@ int main(int argc, char **argv)
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
 
     const QtMessageHandler precedente = qInstallMessageHandler(TrattieniMessaggi);
+    auto guardia = std::make_unique<GuardiaSchermo>();
     QApplication app(argc, argv);
+    guardia.reset();
     qInstallMessageHandler(precedente);
     for (const auto &[tipo, testo] : std::exchange(g_messaggiInAttesa, {}))
         precedente(tipo, QMessageLogContext(), testo);

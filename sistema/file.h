@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ namespace legge {
 inline constexpr std::size_t DimensioneBlocco = 256 * 1024;
 
 class AccessoNativo;
+namespace nativo {
+class Aperto;
+}
 
 // An open file. It closes itself, unless it is one of the standard streams, which belong
 // to the process. Every failure throws ErroreFile naming `percorso()`.
@@ -82,5 +86,37 @@ void CreaFileVuoto(const std::filesystem::path &percorso);
 // rewritten in place as a last resort; so is a file that another program holds open and
 // Windows will not let be replaced. Throws ErroreFile; no temporary file is left.
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
+
+// The same replace for content written a piece at a time and checked as it goes: it
+// gathers in a temporary file beside `percorso`, so memory stays small whatever its size,
+// and nothing at the path changes until conferma(). Destroyed unconfirmed, it leaves no
+// trace. Where the folder takes no new file, the content waits in memory instead.
+class SostituzioneFile {
+public:
+    explicit SostituzioneFile(std::filesystem::path percorso);
+    ~SostituzioneFile();
+    SostituzioneFile(const SostituzioneFile &) = delete;
+    SostituzioneFile &operator=(const SostituzioneFile &) = delete;
+
+    void scrivi(std::string_view dati);
+    void conferma();
+
+private:
+    std::filesystem::path m_percorso;
+    std::unique_ptr<nativo::Aperto> m_temporaneo;
+    std::filesystem::path m_nomeTemporaneo;
+    std::uint64_t m_scritti = 0;
+    bool m_inMemoria = false;
+    std::string m_memoria;
+};
+
+// `percorso` as UTF-8 for a person to read. A POSIX name is bytes: one that is not UTF-8 is
+// read in the encoding of the user's locale where that makes sense of it, and otherwise
+// shows each byte that is not a character as \xHH, never as a replacement mark.
+std::string PercorsoMostrabile(const std::filesystem::path &percorso);
+
+// Whether `percorso` names the very file that `aperto` reads, whatever either path says
+// (another name, a link). False when nothing stands at `percorso`.
+bool StessoFile(const FileAperto &aperto, const std::filesystem::path &percorso);
 
 } // namespace legge

@@ -62,3 +62,14 @@ std::size_t FileAperto::riempi(char *dati, std::size_t dimensione)
 }
 
 } // namespace legge
+
+namespace legge {
+
+bool StessoFile(const FileAperto &aperto, const std::filesystem::path &percorso)
+{
+    nativo::Identita letto, scritto;
+    return nativo::IdentitaDi(AccessoNativo::nativo(aperto), letto) == 0 &&
+           nativo::IdentitaDi(percorso, scritto) == 0 && letto == scritto;
+}
+
+} // namespace legge

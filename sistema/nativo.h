@@ -126,6 +126,9 @@ Codice ScriviDa(Maniglia file, std::string_view dati, std::uint64_t posizione);
 Codice Tronca(Maniglia file, std::uint64_t lunghezza);
 // Puts what was written on the disk.
 Codice Sincronizza(Maniglia file);
+// Waits until no other writer holds `file`, and keeps them out until it is closed. Only
+// writers that ask the same way are kept out: readers never wait.
+Codice BloccaPerScrivere(Maniglia file);
 
 // Creates a new, empty, hidden file with a name of its own beside `stato.destinazione`,
 // and names it in `nome`. On Windows it gets the attributes of the old file at once.
@@ -147,6 +150,19 @@ Codice CreaCartella(const std::filesystem::path &cartella);
 bool GiaPresente(Codice codice);
 // Removes a file, or a symbolic link itself.
 Codice RimuoviFile(const std::filesystem::path &percorso);
+
+// ---- Identity ----
+
+// What tells one file from another whatever its names: device and inode on POSIX
+// systems, volume serial and file index on Windows.
+struct Identita {
+    std::uint64_t volume = 0;
+    std::uint64_t indice = 0;
+    bool operator==(const Identita &) const = default;
+};
+Codice IdentitaDi(Maniglia file, Identita &identita);
+// A missing file gives CodiceMancante().
+Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita);
 
 // ---- The process ----
 

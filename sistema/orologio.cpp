@@ -3,15 +3,24 @@
 
 #include "sistema/nativo.h"
 
+#include <chrono>
+
 namespace legge {
 
 MomentoLocale OraLocale()
 {
-    const std::time_t adesso = std::time(nullptr);
+    using namespace std::chrono;
+    const auto adesso = system_clock::now();
+    // The whole second below `adesso`, whichever way to_time_t rounds.
+    std::time_t secondo = system_clock::to_time_t(adesso);
+    if (system_clock::from_time_t(secondo) > adesso)
+        --secondo;
+    const double frazione =
+        duration<double>(adesso - system_clock::from_time_t(secondo)).count();
     std::tm locale{};
-    nativo::TempoLocale(adesso, locale);
+    nativo::TempoLocale(secondo, locale);
     return {locale.tm_year + 1900, locale.tm_mon + 1, locale.tm_mday,
-            locale.tm_hour * 3600 + locale.tm_min * 60 + locale.tm_sec};
+            locale.tm_hour * 3600 + locale.tm_min * 60 + locale.tm_sec + frazione};
 }
 
 } // namespace legge

@@ -10,7 +10,8 @@ struct MomentoLocale {
     int anno;
     int mese;   // 1..12
     int giorno; // 1..31
-    int secondiDallaMezzanotte;
+    // With the fraction the clock gives: two starts in the same second differ.
+    double secondiDallaMezzanotte;
 };
 MomentoLocale OraLocale();
 

@@ -8,10 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+
+#include <cstdio>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <optional>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -83,7 +87,77 @@ std::optional<std::string_view> variabile(const char *nome)
     return valore ? std::optional<std::string_view>(valore) : std::nullopt;
 }
 
+// The length of the UTF-8 character at `testo[i]`, or 0 when none starts there.
+std::size_t carattereUtf8(std::string_view testo, std::size_t i)
+{
+    const auto c = static_cast<unsigned char>(testo[i]);
+    const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3
+                                                             : c >= 0xF0 && c < 0xF5 ? 4
+                                                                                     : 0;
+    if (n == 0 || i + n > testo.size())
+        return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(testo[i + k]) & 0xC0) != 0x80)
+            return 0;
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters either.
+    const auto secondo = static_cast<unsigned char>(testo[i + 1 < testo.size() ? i + 1 : i]);
+    if ((c == 0xE0 && secondo < 0xA0) || (c == 0xED && secondo >= 0xA0) ||
+        (c == 0xF0 && secondo < 0x90) || (c == 0xF4 && secondo >= 0x90))
+        return 0;
+    return n;
+}
+
+// `testo` from the encoding of the user's locale into UTF-8; nothing when that encoding is
+// UTF-8 itself or does not take every byte.
+std::optional<std::string> dallaCodificaLocale(std::string testo)
+{
+    const std::string_view codifica = ::nl_langinfo(CODESET);
+    if (codifica == "UTF-8")
+        return std::nullopt;
+    const iconv_t conversione = ::iconv_open("UTF-8", std::string(codifica).c_str());
+    if (conversione == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string utf8(testo.size() * 4, '\0');
+    char *ingresso = testo.data();
+    std::size_t restanti = testo.size();
+    char *uscita = utf8.data();
+    std::size_t spazio = utf8.size();
+    const bool riuscita =
+        ::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) != static_cast<std::size_t>(-1);
+    ::iconv_close(conversione);
+    if (!riuscita)
+        return std::nullopt;
+    utf8.resize(utf8.size() - spazio);
+    return utf8;
+}
+
 } // namespace
+
+std::string PercorsoMostrabile(const std::filesystem::path &percorso)
+{
+    const std::string &byte = percorso.native();
+    bool utf8 = true;
+    for (std::size_t i = 0, n; i < byte.size() && utf8; i += n)
+        utf8 = (n = carattereUtf8(byte, i)) != 0;
+    if (utf8)
+        return byte;
+    if (auto convertito = dallaCodificaLocale(byte))
+        return *convertito;
+    std::string mostrabile;
+    for (std::size_t i = 0; i < byte.size();) {
+        if (const std::size_t n = carattereUtf8(byte, i)) {
+            mostrabile.append(byte, i, n);
+            i += n;
+        } else {
+            char codice[8];
+            std::snprintf(codice, sizeof codice, "\\x%02X", static_cast<unsigned char>(byte[i]));
+            mostrabile += codice;
+            ++i;
+        }
+    }
+    return mostrabile;
+}
 
 // ---- The file handle ----
 
@@ -235,39 +309,17 @@ std::string MotivoDiSistema(Codice codice)
     // The system writes its reasons in the encoding of the user's locale; messages are
     // UTF-8 everywhere else, so anything else is converted here, once.
     std::string motivo = std::system_category().message(codice);
-    const std::string_view codifica = ::nl_langinfo(CODESET);
-    if (codifica == "UTF-8" || std::all_of(motivo.begin(), motivo.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        }))
+    if (std::string_view(::nl_langinfo(CODESET)) == "UTF-8" ||
+        std::all_of(motivo.begin(), motivo.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return motivo;
-    const iconv_t conversione = ::iconv_open("UTF-8", std::string(codifica).c_str());
-    if (conversione == reinterpret_cast<iconv_t>(-1)) {
-        // Better a question mark than a byte that breaks the line around it.
-        std::replace_if(
-            motivo.begin(), motivo.end(),
-            [](char c) { return static_cast<unsigned char>(c) >= 0x80; }, '?');
-        return motivo;
-    }
-    std::string utf8(motivo.size() * 4, '\0');
-    char *ingresso = motivo.data();
-    std::size_t restanti = motivo.size();
-    char *uscita = utf8.data();
-    std::size_t spazio = utf8.size();
-    while (restanti > 0) {
-        if (::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) !=
-            static_cast<std::size_t>(-1))
-            continue;
-        // A byte the encoding does not define: skip it, keep the rest.
-        if (spazio == 0)
-            break;
-        *uscita++ = '?';
-        --spazio;
-        ++ingresso;
-        --restanti;
-    }
-    ::iconv_close(conversione);
-    utf8.resize(utf8.size() - spazio);
-    return utf8;
+    if (auto utf8 = dallaCodificaLocale(motivo))
+        return *utf8;
+    // Better a question mark than a byte that breaks the line around it.
+    std::replace_if(
+        motivo.begin(), motivo.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; },
+        '?');
+    return motivo;
 }
 
 Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
@@ -354,6 +406,35 @@ Codice Tronca(Maniglia file, std::uint64_t lunghezza)
 Codice Sincronizza(Maniglia file)
 {
     return ::fsync(fd(file)) == 0 ? 0 : errno;
+}
+
+Codice BloccaPerScrivere(Maniglia file)
+{
+    // flock, not fcntl: a lock of the open file itself, which closing any other descriptor
+    // of the same file in this process does not drop.
+    while (::flock(fd(file), LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+Codice IdentitaDi(Maniglia file, Identita &identita)
+{
+    struct stat st {};
+    if (::fstat(fd(file), &st) != 0)
+        return errno;
+    identita = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return 0;
+}
+
+Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita)
+{
+    struct stat st {};
+    if (::stat(percorso.c_str(), &st) != 0)
+        return errno;
+    identita = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return 0;
 }
 
 Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome)

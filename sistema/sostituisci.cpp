@@ -4,6 +4,7 @@
 #include "sistema/nativo.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace legge {
 
@@ -34,6 +35,10 @@ void scriviSulPosto(const std::filesystem::path &percorso,
         lancia(percorso,
                nativo::Mancante(errore) && erroreTemporaneo != 0 ? erroreTemporaneo : errore);
     }
+    // Two writers overwriting the same bytes at once would leave pieces of both. Where the
+    // system has no locks on this file (some network shares), writing unlocked is still
+    // better than not writing at all.
+    nativo::BloccaPerScrivere(file.get());
     std::uint64_t dimensione = 0;
     std::optional<ErroreFile::Tipo> nonFile;
     if (const Codice errore = nativo::Descrivi(file.get(), dimensione, nonFile))
@@ -66,6 +71,56 @@ void scriviSulPosto(const std::filesystem::path &percorso,
         lancia(percorso, errore);
 }
 
+// The content of a temporary file just written, for the in-place fallback.
+std::string rileggi(const std::filesystem::path &percorso, const std::filesystem::path &nome)
+{
+    nativo::Aperto file;
+    std::uint64_t dimensione = 0;
+    std::optional<ErroreFile::Tipo> nonFile;
+    Codice errore = nativo::ApriSulPosto(nome, file);
+    if (errore == 0)
+        errore = nativo::Descrivi(file.get(), dimensione, nonFile);
+    std::string dati;
+    if (errore == 0)
+        dati = nativo::LeggiDallInizio(file.get(), static_cast<std::size_t>(dimensione));
+    file.chiudi();
+    nativo::Rimuovi(nome);
+    if (errore != 0)
+        lancia(percorso, errore);
+    if (dati.size() != dimensione)
+        lancia(percorso, nativo::CodiceMancante());
+    return dati;
+}
+
+// Finishes a temporary file that holds the new content and puts it in the place of the
+// old one; `errore` is that of writing it.
+void metti(const std::filesystem::path &percorso, const nativo::Stato &stato,
+           nativo::Aperto &temporaneo, const std::filesystem::path &nomeTemporaneo, Codice errore)
+{
+    if (errore == 0)
+        errore = nativo::ConservaAttributi(temporaneo.get(), stato);
+    if (errore == 0)
+        errore = nativo::Sincronizza(temporaneo.get());
+    const Codice chiusura = temporaneo.chiudi();
+    if (errore == 0)
+        errore = chiusura;
+    if (errore == 0)
+        errore = nativo::Rinomina(nomeTemporaneo, stato.destinazione);
+    if (errore == 0) {
+        // Makes the rename itself durable; failing here loses nothing that was not already
+        // visible, so it is not worth an error.
+        nativo::SincronizzaCartella(stato.destinazione);
+        return;
+    }
+    if (stato.esiste && nativo::TrattenutoDaAltri(errore)) {
+        // Held open by someone: what they hold is the file itself, so write it there.
+        scriviSulPosto(percorso, stato.destinazione, rileggi(percorso, nomeTemporaneo), 0);
+        return;
+    }
+    nativo::Rimuovi(nomeTemporaneo);
+    lancia(percorso, errore);
+}
+
 } // namespace
 
 void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
@@ -92,29 +147,65 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
         lancia(percorso, errore);
     }
 
-    Codice errore = nativo::ConservaAttributi(temporaneo.get(), stato);
-    if (errore == 0)
-        errore = nativo::ScriviDa(temporaneo.get(), contenuto, 0);
-    if (errore == 0)
-        errore = nativo::Sincronizza(temporaneo.get());
-    const Codice chiusura = temporaneo.chiudi();
-    if (errore == 0)
-        errore = chiusura;
-    if (errore == 0)
-        errore = nativo::Rinomina(nomeTemporaneo, stato.destinazione);
-    if (errore == 0) {
-        // Makes the rename itself durable; failing here loses nothing that was not already
-        // visible, so it is not worth an error.
-        nativo::SincronizzaCartella(stato.destinazione);
+    metti(percorso, stato, temporaneo, nomeTemporaneo,
+          nativo::ScriviDa(temporaneo.get(), contenuto, 0));
+}
+
+SostituzioneFile::SostituzioneFile(std::filesystem::path percorso)
+    : m_percorso(std::move(percorso)), m_temporaneo(std::make_unique<nativo::Aperto>())
+{
+    nativo::Stato stato;
+    if (const Codice errore = nativo::StatoDi(m_percorso, stato))
+        lancia(m_percorso, errore);
+    if (stato.esiste && stato.nonFile)
+        rifiuta(m_percorso, *stato.nonFile);
+    if (stato.esiste && stato.solaLettura)
+        rifiuta(m_percorso, ErroreFile::Tipo::SolaLettura);
+    if (const Codice errore = nativo::CreaTemporaneo(stato, *m_temporaneo, m_nomeTemporaneo)) {
+        // Written in place at the end, as SostituisciFile would; until then it waits here.
+        if (!nativo::RifiutoDellaCartella(errore))
+            lancia(m_percorso, errore);
+        m_inMemoria = true;
+    }
+}
+
+SostituzioneFile::~SostituzioneFile()
+{
+    if (m_temporaneo->valido()) {
+        m_temporaneo->chiudi();
+        nativo::Rimuovi(m_nomeTemporaneo);
+    }
+}
+
+void SostituzioneFile::scrivi(std::string_view dati)
+{
+    if (m_inMemoria) {
+        m_memoria += dati;
         return;
     }
-    nativo::Rimuovi(nomeTemporaneo);
-    if (stato.esiste && nativo::TrattenutoDaAltri(errore)) {
-        // Held open by someone: what they hold is the file itself, so write it there.
-        scriviSulPosto(percorso, stato.destinazione, contenuto, 0);
+    if (const Codice errore = nativo::ScriviDa(m_temporaneo->get(), dati, m_scritti))
+        lancia(m_percorso, errore);
+    m_scritti += dati.size();
+}
+
+void SostituzioneFile::conferma()
+{
+    if (m_inMemoria) {
+        SostituisciFile(m_percorso, m_memoria);
         return;
     }
-    lancia(percorso, errore);
+    // What stands at the path now, not when the writing began.
+    nativo::Stato stato;
+    if (const Codice errore = nativo::StatoDi(m_percorso, stato))
+        lancia(m_percorso, errore);
+    if (stato.esiste && stato.nonFile)
+        rifiuta(m_percorso, *stato.nonFile);
+    if (stato.esiste && stato.piuNomi) {
+        m_temporaneo->chiudi();
+        scriviSulPosto(m_percorso, stato.destinazione, rileggi(m_percorso, m_nomeTemporaneo), 0);
+        return;
+    }
+    metti(m_percorso, stato, *m_temporaneo, m_nomeTemporaneo, 0);
 }
 
 } // namespace legge

@@ -298,6 +298,12 @@ std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
 
 // ---- The primitives ----
 
+std::string PercorsoMostrabile(const std::filesystem::path &percorso)
+{
+    // Windows names are UTF-16: every one has its characters.
+    return Utf16InUtf8(percorso.native());
+}
+
 namespace nativo {
 
 namespace {
@@ -473,6 +479,37 @@ Codice Tronca(Maniglia file, std::uint64_t lunghezza)
 Codice Sincronizza(Maniglia file)
 {
     return ::FlushFileBuffers(maniglia(file)) ? 0 : ultimo();
+}
+
+Codice BloccaPerScrivere(Maniglia file)
+{
+    // A lock on a byte far past the end of any real file: writers that ask the same way
+    // wait for each other, and readers of the content are never refused as they would be
+    // within a locked range.
+    OVERLAPPED dove{};
+    dove.Offset = 0xFFFFFFFEu;
+    dove.OffsetHigh = 0x7FFFFFFFu;
+    return ::LockFileEx(maniglia(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &dove) ? 0 : ultimo();
+}
+
+Codice IdentitaDi(Maniglia file, Identita &identita)
+{
+    BY_HANDLE_FILE_INFORMATION informazioni{};
+    if (!::GetFileInformationByHandle(maniglia(file), &informazioni))
+        return ultimo();
+    identita = {informazioni.dwVolumeSerialNumber,
+                (std::uint64_t{informazioni.nFileIndexHigh} << 32) | informazioni.nFileIndexLow};
+    return 0;
+}
+
+Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita)
+{
+    // No access asked: the identity of a file that another program holds is readable too.
+    const Aperto file(nativa(::CreateFileW(percorso.c_str(), 0, Condivisione, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    if (!file.valido())
+        return ultimo();
+    return IdentitaDi(file.get(), identita);
 }
 
 Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome)

@@ -2,6 +2,7 @@
 // The window's behaviour without a window: what a view is told to show, what the menu
 // stores, the height rule. The Qt and Win32 windows are tested only for what they draw.
 #include "avvio/finestra.h"
+#include "avvio/testi.h"
 #include "sistema/errorefile.h"
 #include "supporto/prova.h"
 
@@ -244,3 +245,30 @@ TEST_CASE("due finestre sulla stessa cartella")
     CHECK(vistaPrima.modo == ModoGiorno);
     CHECK((vistaPrima.avvisi.empty() && vistaSeconda.avvisi.empty()));
 }
+
+#ifndef _WIN32
+
+// A folder named in an 8-bit encoding shows in the error dialog as the locale reads it, or
+// with its bytes spelled out: never as replacement marks (the tests run in the C locale).
+TEST_CASE("nomi non UTF-8 nel messaggio d'errore")
+{
+    struct Riga {
+        const char *nome;
+        std::string percorso;
+        std::string mostrato;
+    };
+    const Riga righe[] = {
+        {"UTF-8", "/tmp/citt\xC3\xA0/Massime.dat", "/tmp/citt\xC3\xA0/Massime.dat"},
+        {"Latin-1", "/tmp/citt\xE0/Massime.dat", "/tmp/citt\\xE0/Massime.dat"},
+        {"carattere troncato", "/tmp/a\xC3", "/tmp/a\\xC3"},
+        {"forma troppo lunga", "/tmp/\xC0\xAF", "/tmp/\\xC0\\xAF"},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const legge::ErroreFile errore(r.percorso, "Permesso negato");
+        const std::string testo = legge::TestoErrore(legge::AvvioFallito, errore);
+        CHECK(testo.find("File: " + r.mostrato + "\n") != std::string::npos);
+    }
+}
+
+#endif

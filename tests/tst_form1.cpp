@@ -396,9 +396,22 @@ void TestForm1::altezzaLimitataDalloSchermo()
     QCOMPARE(label->width(), scorrimento->viewport()->width());
     QVERIFY(scorrimento->geometry().right() < 416);
     QCOMPARE(label->height(), label->heightForWidth(label->width()));
-    QCOMPARE(f.height(), scorrimento->height() + 77);
+    // The described height is the outer one, whatever frame the window got.
+    QCOMPARE(f.frameGeometry().height(), scorrimento->height() + 77);
     QCOMPARE(image1(f)->y(), scorrimento->height() + 3);
     QVERIFY(image1(f)->geometry().bottom() < f.centralWidget()->height());
+
+    // The keys that move through a long law.
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QScrollBar *barra = scorrimento->verticalScrollBar();
+    const std::pair<QKeyCombination, bool> tasti[] = {
+        {Qt::Key_End, true},  {Qt::CTRL | Qt::Key_Home, false}, {Qt::CTRL | Qt::Key_End, true},
+        {Qt::Key_Home, false}};
+    for (const auto &[tasto, allaFine] : tasti) {
+        QTest::keyClick(&f, tasto.key(), tasto.keyboardModifiers());
+        QCOMPARE(barra->value(), allaFine ? barra->maximum() : 0);
+    }
 }
 
 void TestForm1::parolaPiuLungaDellaRiga_data()
@@ -556,6 +569,10 @@ void TestForm1::tastiera()
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QTest::keySequence(&f, QKeySequence::Copy);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Prova <b>\nTesto &amp;."));
+    QTest::keyClick(&f, Qt::Key_F10);
+    QTRY_VERIFY(f.findChild<QMenu *>("Opzioni")->isVisible());
+    QTest::keyClick(f.findChild<QMenu *>("Opzioni"), Qt::Key_Escape);
+    QTRY_VERIFY(!f.findChild<QMenu *>("Opzioni")->isVisible());
     QTest::keyClick(&f, Qt::Key_Escape);
     QVERIFY(!f.isVisible());
 }

@@ -7,8 +7,12 @@
 
 #include <doctest/doctest.h>
 
+#include <chrono>
 #include <cmath>
 #include <set>
+#include <thread>
+#include <utility>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -197,8 +201,23 @@ TEST_CASE("generatore")
     // Every law can come up.
     CHECK(numeri.size() == std::size_t(365));
 
-    // A different second of the day gives a different law sequence.
-    b.semina(-3724.f);
-    a.semina(-3723.f);
-    CHECK(a.estrai() != b.estrai());
+    // A different second of the day gives a different law sequence, and so does a different
+    // hundredth of the same second, late in the day too.
+    for (const auto &[primo, secondo] : {std::pair{-3723.f, -3724.f}, {-28800.f, -28800.01f},
+                                         {-86399.5f, -86399.51f}}) {
+        CAPTURE(primo);
+        a.semina(primo);
+        b.semina(secondo);
+        CHECK(a.estrai() != b.estrai());
+    }
+
+    // The clock gives the fraction: starts at 08:00:00 on any day do not all seed alike.
+    const OrologioDiSistema orologio;
+    bool frazione = false;
+    for (int i = 0; i < 5 && !frazione; ++i) {
+        const float secondi = orologio.secondiDallaMezzanotte();
+        frazione = secondi != std::floor(secondi);
+        std::this_thread::sleep_for(std::chrono::milliseconds(13));
+    }
+    CHECK(frazione);
 }

@@ -218,7 +218,11 @@ TEST_CASE("codifica di un testo")
         {"barra nel preambolo", "a/b\n/001 Uno\nx\n/", 1},
         {"testo dopo l'ultima barra", "/001 Uno\nx\n/ fine", 11},
         {"barra in fondo a un titolo che continua", "/001 Uno\nx/\n/", 10},
-        {"testo vuoto", "", std::nullopt},
+        {"testo vuoto", "", 0},
+        {"preambolo senza leggi", "appunti\n/\n", 10},
+        {"ultima legge senza barra", "/001 Uno\nTesto.\n", std::nullopt},
+        {"numero ripetuto", "/001 Uno\nx\n/002 Due\ny\n/001 Tre\n/", 22},
+        {"byte NUL", std::string("/001 Uno\n\0/", 11), 9},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -232,7 +236,39 @@ TEST_CASE("codifica di un testo")
         std::string atteso;
         for (const char c : r.testo)
             atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        // The last law is closed when the text leaves it open.
+        if (const auto ultimo = r.testo.find_last_not_of(" \t\r\n");
+            ultimo == std::string::npos || r.testo[ultimo] != '/')
+            atteso += '/';
         CHECK(DecodificaMassime(esito.dati) == atteso);
+    }
+}
+
+// Fed a piece at a time, cut anywhere, the text gives the same file and the same fault.
+TEST_CASE("codifica a pezzi")
+{
+    const std::string testi[] = {"Leggi\n/001 Uno\nTesto.\n/002 Due\nx\n",
+                                 "/001 Uno\nx\n/002 Due\n/001 Tre\n/"};
+    for (const std::string &testo : testi) {
+        CAPTURE(testo);
+        const CodificaTesto intero = CodificaTestoMassime(testo);
+        for (std::size_t taglio = 0; taglio <= testo.size(); ++taglio) {
+            CAPTURE(taglio);
+            CodificatoreMassime codificatore;
+            std::string dati;
+            const bool riuscita = codificatore.aggiungi(testo.substr(0, taglio), dati) &&
+                                  codificatore.aggiungi(testo.substr(taglio), dati) &&
+                                  codificatore.chiudi(dati);
+            CHECK(riuscita == intero.riuscita);
+            if (riuscita) {
+                CHECK(dati == intero.dati);
+            } else {
+                CHECK(codificatore.posizione() == intero.posizione);
+                CHECK(codificatore.riga() == 4);
+                CHECK(codificatore.colonna() == 1);
+                CHECK(codificatore.rigaPrecedente() == 1);
+            }
+        }
     }
 }
 

@@ -3,9 +3,15 @@
 #include "avvio/testi.h"
 #include "supporto/prova.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace legge;
 
@@ -18,6 +24,7 @@ private slots:
     void argomenti_data();
     void argomenti();
     void opzioniDiQt();
+    void discoPieno();
     void xwayland_data();
     void xwayland();
 
@@ -76,7 +83,51 @@ void TestRigaDiComando::argomenti_data()
     QTest::newRow("server X che non risponde")
         << QStringList() << QStringList{"DISPLAY=:97"} << 1 << ""
         << "nessuno schermo grafico disponibile";
+    // "@muto" is a server that takes the connection and never answers.
+    QTest::newRow("server X che accetta e tace")
+        << QStringList() << QStringList{"DISPLAY=@muto"} << 1 << ""
+        << "nessuno schermo grafico disponibile";
+    QTest::newRow("piattaforma sconosciuta")
+        << QStringList() << QStringList{"QT_QPA_PLATFORM=nessuna"} << 1 << ""
+        << "QT_QPA_PLATFORM chiede la piattaforma grafica «nessuna»";
 }
+
+namespace {
+
+// A listening socket on the port of X display :n that never answers; the kernel
+// completes the connection by itself.
+class ServerMuto {
+public:
+    ServerMuto()
+    {
+        for (int n = 50; n < 100 && m_presa < 0; ++n) {
+            const int presa = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in indirizzo{};
+            indirizzo.sin_family = AF_INET;
+            indirizzo.sin_port = htons(static_cast<std::uint16_t>(6000 + n));
+            indirizzo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(presa, reinterpret_cast<sockaddr *>(&indirizzo), sizeof indirizzo) == 0 &&
+                ::listen(presa, 4) == 0) {
+                m_presa = presa;
+                m_display = QStringLiteral("DISPLAY=127.0.0.1:%1").arg(n);
+            } else {
+                ::close(presa);
+            }
+        }
+    }
+    ~ServerMuto()
+    {
+        if (m_presa >= 0)
+            ::close(m_presa);
+    }
+    QString display() const { return m_display; }
+
+private:
+    int m_presa = -1;
+    QString m_display;
+};
+
+} // namespace
 
 void TestRigaDiComando::argomenti()
 {
@@ -86,6 +137,8 @@ void TestRigaDiComando::argomenti()
     QFETCH(QString, uscita);
     QFETCH(QString, errore);
 
+    ServerMuto muto;
+    ambiente.replaceInStrings(QStringLiteral("DISPLAY=@muto"), muto.display());
     QTemporaryDir cartella;
     QProcess programma;
     programma.setWorkingDirectory(cartella.path());
@@ -122,6 +175,21 @@ void TestRigaDiComando::opzioniDiQt()
     QCOMPARE(programma.state(), QProcess::Running);
     programma.kill();
     programma.waitForFinished();
+}
+
+// Help or version lost on a full disk is a failure, said on standard error.
+void TestRigaDiComando::discoPieno()
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full");
+    for (const QString &opzione : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        QProcess programma;
+        programma.setStandardOutputFile(QStringLiteral("/dev/full"));
+        programma.start(QStringLiteral(LEGGE_PROGRAMMA), {opzione});
+        QVERIFY(programma.waitForFinished(20000));
+        QCOMPARE(programma.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(programma.readAllStandardError()).contains("standard output"));
+    }
 }
 
 void TestRigaDiComando::xwayland_data()

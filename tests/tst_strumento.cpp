@@ -9,12 +9,17 @@
 #include <doctest/doctest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/sysmacros.h>
 #endif
 
@@ -140,18 +145,19 @@ TEST_CASE("andata e ritorno")
             ogniByte += "\r\n";
     }
     // Blocks are read 256 KiB at a time: a CR LF split between two of them is one break.
-    const std::string confine(256 * 1024 - 1, 'x');
+    const std::string confine = "/001 A\r\n" + std::string(256 * 1024 - 1 - 8, 'x');
     struct Riga {
         const char *nome;
         std::string chiaro;
+        bool raccolta = true; // whether codifica takes the text back
     };
     const Riga righe[] = {
-        {"ogni byte", ogniByte},
-        {"vuoto", ""},
+        {"ogni byte", ogniByte, false}, // NUL, and '/' with no number after it
+        {"vuoto", "", false},
         {"CR CR LF", "/001 A\r\r\nB/"},
         {"CR finale", "/001 A\r\nB/\r"},
-        {"CR LF a cavallo di due blocchi", confine + "\r\nfine"},
-        {"CR solo a fine blocco", confine + "\rfine"},
+        {"CR LF a cavallo di due blocchi", confine + "\r\nfine/"},
+        {"CR solo a fine blocco", confine + "\rfine/"},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -173,8 +179,9 @@ TEST_CASE("andata e ritorno")
         }
         CHECK(testo.uscita == legge::Cp1252InUtf8(righeLf));
         const Esito codificato = massime({"codifica", "-o", copia.string()}, testo.uscita);
-        CHECK(codificato.codice == 0);
-        CHECK(leggi(copia, "<illeggibile>") == leggi(originale, "<illeggibile>"));
+        CHECK(codificato.codice == (r.raccolta ? 0 : 2));
+        CHECK(leggi(copia, "<illeggibile>") ==
+              (r.raccolta ? leggi(originale, "<illeggibile>") : "<illeggibile>"));
     }
 }
 
@@ -213,8 +220,8 @@ TEST_CASE("verifica")
     };
     const auto file = datiDiProva("massime/difettoso.dat");
     REQUIRE(fs::is_regular_file(file));
-    const Esito uscitaJson = massime({"verifica", "--json", file.string()});
-    const Esito testo = massime({"verifica", file.string()});
+    const Esito uscitaJson = massime({"verifica", "--json", "--tutti", file.string()});
+    const Esito testo = massime({"verifica", "--tutti", file.string()});
     CHECK(uscitaJson.codice == 1);
     CHECK(testo.codice == 1);
     const json radice = json::parse(uscitaJson.uscita, nullptr, false);
@@ -311,6 +318,38 @@ TEST_CASE("errori senza scrivere")
                      "/001 Legge\nUno e/o due\n/002 Altra\nx\n/",
                      "esistente.dat",
                      "riga 2, colonna 6: una «/» nel testo"});
+    // "Vedi /123" in a law would make a second law 123, hidden behind the first.
+    righe.push_back({"codifica: un numero ripetuto",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 Uno\nVedi\n/002 Due\nx\n/001 per altro\n/",
+                     "esistente.dat",
+                     "riga 5, colonna 1: il numero 001 apre già la legge alla riga 1"});
+    righe.push_back({"codifica: testo vuoto",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "",
+                     "esistente.dat",
+                     "riga 1, colonna 1: il testo non ha nessuna legge"});
+    righe.push_back({"codifica: testo senza leggi",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "appunti\n/\n",
+                     "esistente.dat",
+                     "riga 3, colonna 1: il testo non ha nessuna legge"});
+    righe.push_back({"codifica: un byte NUL",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     std::string("/001 Uno\nab\0c\n/", 16),
+                     "esistente.dat",
+                     "riga 2, colonna 3: un byte NUL"});
+    // The first fault is told, not a later one that would have been found first.
+    righe.push_back({"codifica: una «/» prima di un carattere sbagliato",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 Uno\nE/o \xc4\x81\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 2: una «/» nel testo"});
+    righe.push_back({"codifica: l'uscita è il testo stesso",
+                     {"codifica", "@/esistente.dat", "-o", "@/cartella/../esistente.dat"},
+                     "",
+                     "esistente.dat",
+                     "è il testo stesso"});
     righe.push_back({"mostra: percorso vuoto", {"mostra", "1", ""}, "", "nuovo.dat", ": «»: "});
     righe.push_back(
         {"codifica: uscita vuota", {"codifica", "-o", ""}, "/001 A\nb\n/", "nuovo.dat", ": «»: "});
@@ -412,6 +451,8 @@ TEST_CASE("uso")
     const Riga righe[] = {
         {"aiuto", {"--help"}, 0, "statistiche [FILE]"},
         {"aiuto di un comando", {"mostra", "--help"}, 0, "Uso: massime mostra [--json]"},
+        {"versione", {"--version"}, 0, "Una Legge al Giorno "},
+        {"--tutti è solo di verifica", {"mostra", "--tutti", "1"}, 2, ""},
         {"nessun comando", {}, 2, ""},
         {"comando sconosciuto", {"cerca"}, 2, ""},
         {"opzione di un altro comando", {"mostra", "--grezzo", "1"}, 2, ""},
@@ -532,6 +573,12 @@ TEST_CASE("controlli su un terminale")
     const Esito tubo = massime({"mostra", "1", file.string()});
     CHECK(tubo.uscita == "Titolo\x1b[2J\nCorpo\x07 e \xc2\x81.\n");
 
+    // Scrambled bytes are refused on a terminal, and still go down a pipe.
+    const Esito codificato = esegui(
+        {"script", "-qec", std::string(MASSIME) + " codifica -o - </dev/null", "/dev/null"});
+    CHECK(codificato.codice != 0);
+    CHECK(contiene(codificato.uscita, "non scrivo un file delle leggi su un terminale"));
+
     // A number field with a line break in it still takes one line.
     const Esito statistiche = massime({"statistiche", file.string()});
     CHECK(statistiche.uscita == "record: 2\n"
@@ -549,7 +596,7 @@ TEST_CASE("verifica: ordine e byte in quantità")
     const auto file = cartella.file("Massime.dat");
     REQUIRE(scrivi(file, codifica("\x81/001 \x81itolo\r\nTesto.\r\n/002 Due\r\n" +
                                   std::string(5000, '\x81') + "/\x8d")));
-    const Esito esito = massime({"verifica", "--json", file.string()});
+    const Esito esito = massime({"verifica", "--json", "--tutti", file.string()});
     CHECK(esito.codice == 1);
     const json radice = json::parse(esito.uscita, nullptr, false);
     REQUIRE(radice.is_object());
@@ -580,3 +627,171 @@ TEST_CASE("verifica: ordine e byte in quantità")
     CHECK(record[3 + 4096 + 1] == nullptr);
     CHECK(tipi.back() == "testo-dopo-ultima-barra");
 }
+
+// The last law of a text often lacks its closing '/': it is closed, not lost.
+TEST_CASE("codifica: l'ultima legge senza «/»")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    const Esito esito = massime({"codifica", "-o", file.string()}, "/001 Uno\nx\n/002 Due\ny\n");
+    CHECK(esito.codice == 0);
+    CHECK(leggi(file) == codifica("/001 Uno\r\nx\r\n/002 Due\r\ny\r\n/"));
+    CHECK(massime({"mostra", "2", file.string()}).uscita == "Due\ny\n");
+}
+
+// Past the first hundred problems the rest are counted; the counts and the status stay exact.
+TEST_CASE("verifica: i primi problemi e quanti altri")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    // One law: the other 366 numbers are missing.
+    REQUIRE(scrivi(file, codifica("/001 Uno\r\nTesto.\r\n/")));
+    const auto righe = [](const std::string &testo) {
+        return std::count(testo.begin(), testo.end(), '\n');
+    };
+    const Esito testo = massime({"verifica", file.string()});
+    CHECK(testo.codice == 1);
+    CHECK(righe(testo.uscita) == 100 + 2);
+    CHECK(contiene(testo.uscita, "altri 266 problemi"));
+    CHECK(testo.uscita.ends_with(": 1 record, 366 problemi\n"));
+    const Esito tutti = massime({"verifica", "--tutti", file.string()});
+    CHECK(tutti.codice == 1);
+    CHECK(righe(tutti.uscita) == 366 + 1);
+
+    for (const bool ogni : {false, true}) {
+        CAPTURE(ogni);
+        std::vector<std::string> argomenti{"verifica", "--json", file.string()};
+        if (ogni)
+            argomenti.insert(argomenti.begin() + 1, "--tutti");
+        const Esito esito = massime(argomenti);
+        CHECK(esito.codice == 1);
+        const json radice = json::parse(esito.uscita, nullptr, false);
+        REQUIRE(radice.is_object());
+        CHECK(radice.value("problemi", json::array()).size() == (ogni ? 366u : 100u));
+        CHECK(radice.value("problemi_totali", 0) == 366);
+    }
+}
+
+// Writers that run at once into a file with two names take turns: every outcome is one
+// whole version, never pieces of several.
+TEST_CASE("codifica: scrittori insieme su un file con due nomi")
+{
+    CartellaTemporanea cartella;
+    const auto uscita = cartella.file("Massime.dat");
+    REQUIRE(scrivi(uscita, codifica("/001 Vecchia\r\nx\r\n/")));
+    fs::create_hard_link(uscita, cartella.file("altro.dat"));
+    constexpr int Scrittori = 10;
+    std::vector<std::string> versioni;
+    for (int i = 0; i < Scrittori; ++i) {
+        // Sizes that differ, so that a mix shows in the length or in the text.
+        std::string testo;
+        for (int n = 1; n <= 40 + 30 * i; ++n) {
+            testo += '/';
+            testo += std::to_string(100 + n);
+            testo += " Legge\n";
+            testo.append(std::size_t(200 + 37 * i), char('a' + i));
+            testo += '\n';
+        }
+        const auto sorgente = cartella.file("testo" + std::to_string(i) + ".txt");
+        REQUIRE(scrivi(sorgente, testo + "/"));
+        std::string atteso;
+        for (const char c : testo + "/")
+            atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        versioni.push_back(codifica(atteso));
+    }
+    for (int giro = 0; giro < 3; ++giro) {
+        CAPTURE(giro);
+        std::vector<std::unique_ptr<Processo>> processi;
+        for (int i = 0; i < Scrittori; ++i) {
+            processi.push_back(std::make_unique<Processo>(std::vector<std::string>{
+                MASSIME, "codifica", cartella.file("testo" + std::to_string(i) + ".txt").string(),
+                "-o", uscita.string()}));
+        }
+        for (auto &p : processi) {
+            REQUIRE(p->attendi(std::chrono::seconds(60)));
+            CHECK(p->codice() == 0);
+        }
+        const std::string risultato = leggi(uscita);
+        CHECK(std::find(versioni.begin(), versioni.end(), risultato) != versioni.end());
+        CHECK(leggi(cartella.file("altro.dat")) == risultato);
+    }
+}
+
+#ifndef _WIN32
+
+// The in-place write waits for a writer that holds the file, as another massime would.
+TEST_CASE("codifica: un file con due nomi si scrive uno alla volta")
+{
+    CartellaTemporanea cartella;
+    const auto uscita = cartella.file("Massime.dat");
+    REQUIRE(scrivi(uscita, codifica("/001 Vecchia\r\nx\r\n/")));
+    fs::create_hard_link(uscita, cartella.file("altro.dat"));
+    const int occupato = ::open(uscita.c_str(), O_RDWR | O_CLOEXEC);
+    REQUIRE(occupato >= 0);
+    REQUIRE(::flock(occupato, LOCK_EX) == 0);
+    Processo scrittore({MASSIME, "codifica", "-o", uscita.string()});
+    scrittore.scriviEChiudi("/001 Nuova\nx\n/");
+    CHECK(!scrittore.attendi(std::chrono::milliseconds(1500)));
+    CHECK(leggi(uscita) == codifica("/001 Vecchia\r\nx\r\n/"));
+    ::close(occupato);
+    REQUIRE(scrittore.attendi(std::chrono::seconds(30)));
+    CHECK(scrittore.codice() == 0);
+    CHECK(leggi(cartella.file("altro.dat")) == codifica("/001 Nuova\r\nx\r\n/"));
+}
+
+// An input that never ends, or is not text from its first bytes, is refused at once, in
+// little memory, and nothing is written.
+TEST_CASE("codifica: un ingresso senza fine")
+{
+    for (const std::string dispositivo : {"/dev/zero", "/dev/urandom"}) {
+        CAPTURE(dispositivo);
+        CartellaTemporanea cartella;
+        const auto uscita = cartella.file("Massime.dat");
+        const Esito esito =
+            esegui({MASSIME, "codifica", dispositivo, "-o", uscita.string()}, {},
+                   std::chrono::seconds(20));
+        CHECK(esito.codice == 2);
+        CHECK(contiene(esito.errori, dispositivo + ", riga 1, colonna "));
+        CHECK(voci(cartella.percorso()).empty());
+    }
+}
+
+// Names holding controls reach the terminal escaped, in the summary and in every message.
+TEST_CASE("nomi con caratteri di controllo")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("a\x1b]0;titolo\x07.dat");
+    REQUIRE(scrivi(file, codifica("/001 Uno\r\nTesto.\r\n/")));
+    const std::string visto = cartella.str() + "/a\\x1B]0;titolo\\x07.dat";
+    const Esito verifica = massime({"verifica", file.string()});
+    CHECK(contiene(verifica.uscita, visto + ": 1 record"));
+    const Esito mancante = massime({"mostra", "2", file.string()});
+    CHECK(contiene(mancante.errori, visto));
+    const Esito errore = massime({"verifica", file.string() + "x"});
+    CHECK(contiene(errore.errori, visto + "x:"));
+    const Esito testo = massime({"codifica", "-o", file.string()}, "/001 Uno\nE/o\n/");
+    CHECK(contiene(testo.errori, "non ho scritto " + visto));
+    for (const Esito *e : {&verifica, &mancante, &errore, &testo}) {
+        CHECK(!contiene(e->uscita + e->errori, "\x1b"));
+        CHECK(!contiene(e->uscita + e->errori, "\x07"));
+    }
+    // JSON has its own escapes.
+    const Esito inJson = massime({"verifica", "--json", file.string()});
+    CHECK(json::parse(inJson.uscita, nullptr, false).value("file", "") == file.string());
+}
+
+// A failed write of the help or the version is a failure, not a success.
+TEST_CASE("aiuto e versione su un disco pieno")
+{
+    if (!fs::exists("/dev/full"))
+        return;
+    for (const std::string opzione : {"--help", "--version", "verifica --help"}) {
+        CAPTURE(opzione);
+        const Esito esito =
+            esegui({"sh", "-c", std::string(MASSIME) + " " + opzione + " >/dev/full"});
+        CHECK(esito.codice == 2);
+        CHECK(contiene(esito.errori, "standard output"));
+    }
+}
+
+#endif

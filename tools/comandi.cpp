@@ -18,6 +18,7 @@
 #include <charconv>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace massime {
 
@@ -36,14 +37,20 @@ bool standard(const std::filesystem::path &nome)
     return nome == "-";
 }
 
-// How a file is named in what the tool writes.
-std::string nomeDi(const std::filesystem::path &nome)
+// How a file is named in what the tool writes: as JSON carries it, and as text shows it,
+// where a control character in a name must not act on the terminal.
+std::string nomeGrezzo(const std::filesystem::path &nome)
 {
     if (standard(nome))
         return std::string(legge::NomeIngressoStandard);
     if (nome.empty())
         return testi::NomeVuoto();
     return std::filesystem::absolute(nome).lexically_normal().string();
+}
+
+std::string nomeDi(const std::filesystem::path &nome)
+{
+    return Visibile(nomeGrezzo(nome), true);
 }
 
 // The law file a command reads: standard input for "-". Whatever the user names is read,
@@ -57,6 +64,7 @@ public:
     }
     legge::FileAperto &file() { return standard(m_nome) ? legge::IngressoStandard() : m_proprio; }
     std::string nome() const { return nomeDi(m_nome); }
+    std::string nomeGrezzo() const { return massime::nomeGrezzo(m_nome); }
 
 private:
     std::filesystem::path m_nome;
@@ -229,44 +237,86 @@ int ComandoCodifica(const Argomenti &argomenti)
     const std::string nonScritto = testi::NonHoScritto(
         standard(uscita) ? std::nullopt : std::optional<std::string_view>(nomeDi(uscita)));
 
+    // Scrambled bytes on a terminal would be read as its commands.
+    if (standard(uscita) && UscitaComandi().terminale())
+        throw ErroreUso{testi::NonSuUnTerminale()};
+    Sorgente sorgente(ingresso);
+    if (!standard(uscita) && legge::StessoFile(sorgente.file(), uscita))
+        throw ErroreUso{testi::UscitaUgualeAlTesto(nomeDi(uscita))};
+    // Made before reading, so that a target that cannot be written is told at once; what
+    // it gathers reaches the path only when the whole text has proved good.
+    std::optional<legge::SostituzioneFile> file;
+    if (!standard(uscita))
+        file.emplace(uscita);
+
+    legge::CodificatoreMassime codificatore;
+    const auto errore = [&](const std::string &cosa) {
+        legge::ErroreStandard().scriviTesto(testi::ErroreNelTesto(
+            nome, codificatore.riga(), codificatore.colonna(), cosa, nonScritto));
+        return ErroreUsoOFile;
+    };
+    const auto problema = [&] {
+        switch (codificatore.problema()) {
+        case legge::CodificatoreMassime::Problema::NumeroRipetuto:
+            return testi::NumeroRipetutoNelTesto(codificatore.numero(),
+                                                 codificatore.rigaPrecedente());
+        case legge::CodificatoreMassime::Problema::NessunaLegge:
+            return testi::NessunaLeggeNelTesto();
+        case legge::CodificatoreMassime::Problema::Nul:
+            return testi::NulNelTesto();
+        default:
+            return testi::BarraNelTesto();
+        }
+    };
+    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
+    // The bytes of a character that a block cut in two, waiting for the rest.
     std::string utf8;
-    {
-        Sorgente sorgente(ingresso);
-        const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-        while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco))
-            utf8.append(blocco.get(), letti);
+    std::string dati;
+    while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco)) {
+        utf8.append(blocco.get(), letti);
+        std::size_t completi = utf8.size();
+        for (std::size_t i = utf8.size(); i > 0 && utf8.size() - i < 4; --i) {
+            const auto c = static_cast<unsigned char>(utf8[i - 1]);
+            if ((c & 0xC0) == 0x80)
+                continue;
+            const std::size_t lunghezza = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            if (i - 1 + lunghezza > utf8.size())
+                completi = i - 1;
+            break;
+        }
+        const std::string_view pronti = std::string_view(utf8).substr(0, completi);
+        const legge::ConversioneInCp1252 conversione = legge::Utf8InCp1252(pronti);
+        dati.clear();
+        if (!conversione.riuscita) {
+            // What comes before the fault may hold an earlier one.
+            if (!codificatore.aggiungi(
+                    legge::Utf8InCp1252(pronti.substr(0, conversione.posizione)).testo, dati))
+                return errore(problema());
+            return errore(conversione.carattere == 0
+                              ? testi::TestoNonUtf8()
+                              : testi::CarattereFuoriDaCp1252(
+                                    utf8DiUnCarattere(pronti, conversione.posizione),
+                                    conversione.carattere));
+        }
+        if (!codificatore.aggiungi(conversione.testo, dati))
+            return errore(problema());
+        if (file)
+            file->scrivi(dati);
+        else
+            UscitaComandi().byte(dati);
+        utf8.erase(0, completi);
     }
-
-    const legge::ConversioneInCp1252 conversione = legge::Utf8InCp1252(utf8);
-    if (!conversione.riuscita) {
-        const std::string cosa =
-            conversione.carattere == 0
-                ? testi::TestoNonUtf8()
-                : testi::CarattereFuoriDaCp1252(utf8DiUnCarattere(utf8, conversione.posizione),
-                                                conversione.carattere);
-        legge::ErroreStandard().scriviTesto(
-            testi::ErroreNelTesto(nome, conversione.riga, conversione.colonna, cosa, nonScritto));
-        return ErroreUsoOFile;
+    if (!utf8.empty())
+        return errore(testi::TestoNonUtf8());
+    dati.clear();
+    if (!codificatore.chiudi(dati))
+        return errore(problema());
+    if (file) {
+        file->scrivi(dati);
+        file->conferma();
+    } else {
+        UscitaComandi().byte(dati);
     }
-
-    const legge::CodificaTesto codifica = legge::CodificaTestoMassime(conversione.testo);
-    if (!codifica.riuscita) {
-        // Windows-1252 has one byte per character, so the offset counts characters too.
-        const std::string_view prima =
-            std::string_view(conversione.testo).substr(0, codifica.posizione);
-        const std::size_t aCapo = prima.rfind('\n');
-        const std::size_t riga =
-            static_cast<std::size_t>(std::count(prima.begin(), prima.end(), '\n')) + 1;
-        const std::size_t colonna =
-            aCapo == std::string_view::npos ? prima.size() + 1 : prima.size() - aCapo;
-        legge::ErroreStandard().scriviTesto(
-            testi::ErroreNelTesto(nome, riga, colonna, testi::BarraNelTesto(), nonScritto));
-        return ErroreUsoOFile;
-    }
-    if (standard(uscita))
-        UscitaComandi().byte(codifica.dati);
-    else
-        legge::SostituisciFile(uscita, codifica.dati);
     return Riuscito;
 }
 
@@ -274,35 +324,46 @@ int ComandoVerifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     Sorgente sorgente(fileDaLeggere(argomenti, 0));
-    const std::string percorso = sorgente.nome();
+    const std::string percorso = sorgente.nomeGrezzo();
 
     // Problems are written as they are found, so that a file of any size needs no more
     // memory than one of them.
+    // Past the first hundred, noise would bury the few problems worth reading: the rest
+    // are counted, so that the summary and the exit status stay exact.
     std::size_t problemi = 0;
+    const auto elencato = [&] { return argomenti.tutti || problemi < ProblemiElencati; };
     std::function<void(const Problema &)> segnala;
     if (argomenti.json) {
         scrivi("{\"file\": " + StringaJson(percorso) + ", \"problemi\": [");
         segnala = [&](const Problema &p) {
-            scrivi((problemi++ ? ",\n  " : "\n  ") + std::string("{\"tipo\": \"") +
-                   NomeTipo(p.tipo) +
-                   "\", \"record\": " + (p.record ? std::to_string(*p.record) : "null") +
-                   ", \"posizione\": " + (p.posizione ? std::to_string(*p.posizione) : "null") +
-                   ", \"numero\": " + (p.numero ? StringaJson(*p.numero) : "null") +
-                   ", \"messaggio\": " + StringaJson(p.messaggio) + "}");
+            if (elencato())
+                scrivi((problemi ? ",\n  " : "\n  ") + std::string("{\"tipo\": \"") +
+                       NomeTipo(p.tipo) +
+                       "\", \"record\": " + (p.record ? std::to_string(*p.record) : "null") +
+                       ", \"posizione\": " +
+                       (p.posizione ? std::to_string(*p.posizione) : "null") +
+                       ", \"numero\": " + (p.numero ? StringaJson(*p.numero) : "null") +
+                       ", \"messaggio\": " + StringaJson(p.messaggio) + "}");
+            ++problemi;
         };
     } else {
         segnala = [&](const Problema &p) {
+            if (elencato())
+                scrivi(testi::RigaProblema(p.record, p.posizione, p.messaggio));
             ++problemi;
-            scrivi(testi::RigaProblema(p.record, p.posizione, p.messaggio));
         };
     }
     const std::size_t record = VerificaMassime(sorgente.file(), segnala);
+    const std::size_t taciuti =
+        argomenti.tutti ? 0 : problemi - std::min(problemi, ProblemiElencati);
 
     if (argomenti.json) {
-        scrivi((problemi ? "\n], " : "], ") + std::string("\"record\": ") + std::to_string(record) +
-               "}\n");
+        scrivi((problemi ? "\n], " : "], ") + std::string("\"problemi_totali\": ") +
+               std::to_string(problemi) + ", \"record\": " + std::to_string(record) + "}\n");
     } else {
-        scrivi(testi::Riepilogo(percorso, record, problemi));
+        if (taciuti > 0)
+            scrivi(testi::AltriProblemi(taciuti));
+        scrivi(testi::Riepilogo(sorgente.nome(), record, problemi));
     }
     return problemi == 0 ? Riuscito : NonTrovatoOProblemi;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,11 @@ struct Argomenti {
     bool json = false;
     bool grezzo = false;
     std::optional<std::string> uscita; // -o
+    bool tutti = false;                 // every problem, not only the first ones
 };
+
+// How many problems verifica lists before it only counts them.
+inline constexpr std::size_t ProblemiElencati = 100;
 
 // Each command returns the exit status; file errors surface as legge::ErroreFile, wrong
 // arguments as ErroreUso.

@@ -2,6 +2,7 @@
 // massime: writes, reads and checks the law files of Una Legge al Giorno from the shell,
 // through the same lookup and conversion the window uses.
 
+#include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/flussi.h"
 #include "tools/comandi.h"
@@ -24,6 +25,7 @@ struct Comando {
     bool grezzo;
     bool uscita;
     std::string_view (*aiuto)();
+    bool tutti = false;
 };
 
 constexpr Comando Comandi[] = {
@@ -31,7 +33,7 @@ constexpr Comando Comandi[] = {
     {"mostra", ComandoMostra, true, false, false, testi::AiutoMostra},
     {"decodifica", ComandoDecodifica, false, true, false, testi::AiutoDecodifica},
     {"codifica", ComandoCodifica, false, false, true, testi::AiutoCodifica},
-    {"verifica", ComandoVerifica, true, false, false, testi::AiutoVerifica},
+    {"verifica", ComandoVerifica, true, false, false, testi::AiutoVerifica, true},
     {"statistiche", ComandoStatistiche, false, false, false, testi::AiutoStatistiche},
 };
 
@@ -78,6 +80,8 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
             return chiudiUscita(Riuscito);
         } else if (a == "--json" && comando.json) {
             argomenti.json = true;
+        } else if (a == "--tutti" && comando.tutti) {
+            argomenti.tutti = true;
         } else if (a == "--grezzo" && comando.grezzo) {
             argomenti.grezzo = true;
         } else if (a.starts_with("-o") && comando.uscita) {
@@ -102,7 +106,8 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         }
         // What was found before the failure is still worth having.
         chiudiUscita(ErroreUsoOFile);
-        const std::string nome = e.percorso().empty() ? testi::NomeVuoto() : e.percorso().string();
+        const std::string nome =
+            e.percorso().empty() ? testi::NomeVuoto() : Visibile(e.percorso().string(), true);
         scriviErrore(testi::ErroreSulFile(nome, e));
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {
@@ -124,6 +129,10 @@ int main(int argc, char **argvDelSistema)
     const std::string_view primo = argv[1];
     if (primo == "--help" || primo == "-h") {
         UscitaComandi().testo(testi::AiutoGenerale());
+        return chiudiUscita(Riuscito);
+    }
+    if (primo == "--version") {
+        UscitaComandi().testo(legge::TestoVersione(LEGGE_VERSIONE));
         return chiudiUscita(Riuscito);
     }
     for (const Comando &comando : Comandi) {

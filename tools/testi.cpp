@@ -24,6 +24,7 @@ Comandi:
   codifica [TESTO] -o FILE   scrive il file delle leggi a partire da un testo UTF-8
   verifica [FILE]            elenca i problemi del file
   statistiche [FILE]         quanti record ha il file, il testo più corto e il più lungo
+  --version                  la versione del programma
 
 FILE è ./Massime.dat quando manca, lo standard input quando è «-». Su un terminale i
 caratteri di controllo del testo delle leggi si vedono come sequenze («\x1B»), senza
@@ -77,13 +78,16 @@ std::string_view AiutoCodifica()
 Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
 un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
 diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
-che Windows-1252 non ha, o una «/» dentro il testo di una legge, è un errore che ne indica
-riga e colonna; in quel caso FILE resta com'era. Se FILE è un collegamento simbolico si
-riscrive il file a cui porta; un file con più nomi si riscrive sul posto; permessi,
+che Windows-1252 non ha, una «/» dentro il testo di una legge o un numero che apre già
+un'altra legge è un errore che ne indica riga e colonna, appena lo incontra; in quel caso
+FILE resta com'era. Un testo senza nessuna legge è rifiutato; FILE non può essere il
+testo stesso, né un terminale. Se FILE è un collegamento simbolico si riscrive il file a
+cui porta; un file con più nomi si riscrive sul posto, un programma alla volta; permessi,
 proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
 
 Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
-cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo.
+cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo
+(se manca, la aggiunge).
 Una «/» che non è seguita da tre cifre né sta in fondo al testo taglierebbe una legge:
 il testo di una legge non può contenerne. Per esempio:
   /001 Legge del primo gennaio
@@ -96,18 +100,22 @@ il testo di una legge non può contenerne. Per esempio:
 
 std::string_view AiutoVerifica()
 {
-    return R"(Uso: massime verifica [--json] [FILE]
+    return R"(Uso: massime verifica [--json] [--tutti] [FILE]
 
 Controlla il file (./Massime.dat se manca, lo standard input se è «-») e scrive ogni
 problema su una riga, appena lo trova, con il record (1 per il primo del file) e la posizione in byte, poi una riga di riepilogo.
+Elenca i primi 100 problemi, poi dice quanti altri ce ne sono; il riepilogo e l'esito
+li contano tutti.
 Problemi: numeri ripetuti (si vede solo il primo record); numeri da 1 a 366 o 500 che
 mancano; numeri fuori da questi; record che la finestra mostrerebbe diversamente da come
 sono scritti (senza titolo, titolo che non comincia con una maiuscola da A a Z, numero
 non di tre cifre, testo vuoto); testo dopo l'ultima «/», che non è mai un record; byte
 che non sono caratteri di Windows-1252. Esito 1 se c'è almeno un problema.
 
+  --tutti  elenca tutti i problemi, non solo i primi 100
   --json   un oggetto JSON: {"file", "problemi": [{"tipo", "record", "posizione",
-           "numero", "messaggio"}], "record"}
+           "numero", "messaggio"}], "problemi_totali", "record"}; "problemi" ne ha al
+           più 100, tutti con --tutti, e "problemi_totali" li conta tutti
 )";
 }
 
@@ -230,6 +238,36 @@ std::string BarraNelTesto()
            "seguita da un numero di tre cifre, e chiude l'ultimo solo alla fine)";
 }
 
+std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente)
+{
+    char tre[8];
+    std::snprintf(tre, sizeof tre, "%03d", numero);
+    return "il numero " + std::string(tre) + " apre già la legge alla riga " +
+           std::to_string(rigaPrecedente) + ", e la finestra mostrerebbe solo quella";
+}
+
+std::string NessunaLeggeNelTesto()
+{
+    return "il testo non ha nessuna legge (ognuna comincia con «/» e un numero di tre cifre)";
+}
+
+std::string NulNelTesto()
+{
+    return "un byte NUL, che non sta in nessun testo (è un file binario o un dispositivo?)";
+}
+
+std::string NonSuUnTerminale()
+{
+    return "non scrivo un file delle leggi su un terminale, dove i suoi byte cifrati "
+           "diventerebbero comandi: usa -o FILE, o -o - con un tubo («| comando») o «> FILE»";
+}
+
+std::string UscitaUgualeAlTesto(std::string_view file)
+{
+    return std::string(file) + " è il testo stesso da codificare: scriverlo lo cancellerebbe; "
+                               "scegli un altro file per -o";
+}
+
 std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t colonna,
                            std::string_view cosa, std::string_view nonScritto)
 {
@@ -249,6 +287,12 @@ std::string RigaProblema(std::optional<std::size_t> record, std::optional<std::u
     if (posizione)
         riga += "byte " + std::to_string(*posizione) + ": ";
     return riga + std::string(messaggio) + "\n";
+}
+
+std::string AltriProblemi(std::size_t quanti)
+{
+    return "… e " + (quanti == 1 ? std::string("un altro problema") : "altri " + std::to_string(quanti) + " problemi") +
+           ", non elencati (--tutti li elenca)\n";
 }
 
 std::string Riepilogo(std::string_view file, std::size_t record, std::size_t problemi)

@@ -52,6 +52,12 @@ std::string NonHoScritto(std::optional<std::string_view> file);
 std::string TestoNonUtf8();
 std::string CarattereFuoriDaCp1252(std::string_view carattere, char32_t codice);
 std::string BarraNelTesto();
+std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente);
+std::string NessunaLeggeNelTesto();
+std::string NulNelTesto();
+// codifica: the refusals of an output, for Messaggio.
+std::string NonSuUnTerminale();
+std::string UscitaUgualeAlTesto(std::string_view file);
 std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t colonna,
                            std::string_view cosa, std::string_view nonScritto);
 
@@ -59,6 +65,8 @@ std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t 
 // verifica: one problem, and the summary.
 std::string RigaProblema(std::optional<std::size_t> record, std::optional<std::uint64_t> posizione,
                          std::string_view messaggio);
+// After the problems listed: how many more there are.
+std::string AltriProblemi(std::size_t quanti);
 std::string Riepilogo(std::string_view file, std::size_t record, std::size_t problemi);
 // statistiche.
 std::string QuantiRecord(std::size_t record);
