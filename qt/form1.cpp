@@ -26,6 +26,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace legge {
@@ -130,6 +131,15 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     connect(esci, &QShortcut::activated, this, &QWidget::close);
     auto *copia = new QShortcut(QKeySequence::Copy, this);
     connect(copia, &QShortcut::activated, this, &Form1::copia);
+    // Through the collection. Home is the start's law here, so scrolling to the top of a
+    // long law belongs to Ctrl+Home.
+    const std::pair<Qt::Key, std::function<void()>> sfoglia[] = {
+        {Qt::Key_Right, [this] { m_finestra.Sfoglia(Direzione::Avanti); }},
+        {Qt::Key_Left, [this] { m_finestra.Sfoglia(Direzione::Indietro); }},
+        {Qt::Key_Home, [this] { m_finestra.TornaAllInizio(); }},
+    };
+    for (const auto &[tasto, azione] : sfoglia)
+        connect(new QShortcut(QKeySequence(tasto), this), &QShortcut::activated, this, azione);
 }
 
 void Form1::RendiInPrimoPiano()
@@ -161,6 +171,8 @@ void Form1::MostraTesto(const std::optional<std::string> &didascalia, const std:
     const QString nome = Testo(titolo);
     const QString descrizione = Testo(testo);
     m_label1->setText(descrizione);
+    // Another law, read from its top.
+    m_scorrimento->verticalScrollBar()->setValue(0);
     setAccessibleName(nome);
     setAccessibleDescription(descrizione);
     m_label1->setAccessibleName(nome);
