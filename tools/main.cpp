@@ -4,6 +4,7 @@
 
 #include "sistema/argomenti.h"
 #include "sistema/flussi.h"
+#include "tools/cerca.h"
 #include "tools/comandi.h"
 #include "tools/testi.h"
 #include "tools/uscita.h"
@@ -33,6 +34,7 @@ constexpr Comando Comandi[] = {
     {"codifica", ComandoCodifica, false, false, true, testi::AiutoCodifica},
     {"verifica", ComandoVerifica, true, false, false, testi::AiutoVerifica},
     {"statistiche", ComandoStatistiche, false, false, false, testi::AiutoStatistiche},
+    {"cerca", ComandoCerca, true, false, false, testi::AiutoCerca},
 };
 
 void scriviErrore(const std::string &testo)
