@@ -35,6 +35,11 @@ come scelto nel menu «Opzioni». Legge e scrive Option.dat e Massime.dat nella
 cartella corrente; dal menu delle applicazioni lo avvia leggealgiorno-avvio,
 che usa la cartella dei dati dell'utente.
 
+Nella finestra, Freccia destra e Freccia sinistra mostrano la legge successiva e
+la precedente per numero (la 500 fra la 59 e la 60; nella modalità casuale: un'altra
+a caso, e indietro quelle già uscite), Home torna a quella dell'avvio; Ctrl+C copia
+la legge, Esc chiude la finestra. Non cambiano né la modalità né i file.
+
   --help      mostra questo aiuto ed esce
   --version   mostra la versione ed esce
 
@@ -69,7 +74,10 @@ std::string TestoAiutoWindows()
            "Non accetta opzioni. Legge Massime.dat e Option.dat nella cartella da cui viene "
            "avviato: il collegamento nel menu Start la imposta sulla cartella dei dati in "
            "%APPDATA%.\n\n"
-           "Esc chiude la finestra, Ctrl+C copia la legge.";
+           "Freccia destra e Freccia sinistra mostrano la legge successiva e la precedente "
+           "per numero (nella modalità casuale: un'altra a caso, e indietro quelle già "
+           "uscite), Home torna a quella dell'avvio, Ctrl+Home e Fine scorrono una legge "
+           "lunga. Esc chiude la finestra, Ctrl+C copia la legge.";
 }
 
 } // namespace legge
