@@ -14,9 +14,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace massime {
 
@@ -78,9 +81,9 @@ constexpr std::array<char, 256> TavolaMemorizzata = [] {
 
 struct Trovata {
     std::size_t record = 0;
-    std::string campoNumero;            // Windows-1252
-    std::optional<std::string> titolo;  // Windows-1252, shortened
-    std::string contesto;               // Windows-1252, shortened
+    std::string campoNumero;           // Windows-1252
+    std::optional<std::string> titolo; // Windows-1252, shortened
+    std::string contesto;              // Windows-1252, shortened
 };
 
 // Follows the records of the plain text, CRs already dropped, a piece at a time. Of each
@@ -105,8 +108,8 @@ public:
             const char *b = blocco.get();
             const char *const fine = b + letti;
             while (b < fine) {
-                const auto *cr = static_cast<const char *>(
-                    std::memchr(b, static_cast<char>(CrCodificato), static_cast<std::size_t>(fine - b)));
+                const auto *cr = static_cast<const char *>(std::memchr(
+                    b, static_cast<char>(CrCodificato), static_cast<std::size_t>(fine - b)));
                 const std::size_t lunghezza = static_cast<std::size_t>((cr ? cr : fine) - b);
                 piega(reinterpret_cast<const unsigned char *>(b), lunghezza,
                       reinterpret_cast<unsigned char *>(chiaro.get() + n),
@@ -335,7 +338,7 @@ private:
     std::string m_titolo;
     bool m_titoloChiuso = false;
     bool m_titoloLungo = false;
-    std::uint64_t m_visti = 0; // characters of title and text so far
+    std::uint64_t m_visti = 0;    // characters of title and text so far
     std::string m_codaC, m_codaP; // their last few, plain and folded
     std::string m_ponte;
     bool m_trovato = false;
@@ -395,7 +398,7 @@ int ComandoCerca(const Argomenti &argomenti)
             cercato.size() - conversione.posizione,
             static_cast<unsigned char>(cercato[conversione.posizione]) >= 0xF0   ? 4
             : static_cast<unsigned char>(cercato[conversione.posizione]) >= 0xE0 ? 3
-                                                                                  : 2);
+                                                                                 : 2);
         throw ErroreUso{testi::CarattereFuoriDaCp1252(
             cercato.substr(conversione.posizione, lunghezza), conversione.carattere)};
     }
@@ -425,10 +428,10 @@ int ComandoCerca(const Argomenti &argomenti)
                          (t.titolo ? StringaJson(legge::Cp1252InUtf8(*t.titolo)) : "null") +
                          ", \"contesto\": " + StringaJson(legge::Cp1252InUtf8(t.contesto)) + "}");
         } else {
-            uscita.testo(testi::RigaTrovata(SuUnaRiga(t.campoNumero),
-                                            t.titolo ? std::optional(SuUnaRiga(*t.titolo))
-                                                     : std::nullopt,
-                                            SuUnaRiga(t.contesto)));
+            uscita.testo(
+                testi::RigaTrovata(SuUnaRiga(t.campoNumero),
+                                   t.titolo ? std::optional(SuUnaRiga(*t.titolo)) : std::nullopt,
+                                   SuUnaRiga(t.contesto)));
         }
         ++trovate;
     });
