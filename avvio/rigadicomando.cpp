@@ -26,6 +26,14 @@ bool Tra(const std::array<std::string_view, N> &nomi, std::string_view nome)
     return std::find(nomi.begin(), nomi.end(), nome) != nomi.end();
 }
 
+RigaDiComando Risposta(Richiesta richiesta, std::string_view argomento = {})
+{
+    RigaDiComando riga;
+    riga.richiesta = richiesta;
+    riga.argomento = argomento;
+    return riga;
+}
+
 } // namespace
 
 // An argument may come from anywhere: shown on a terminal, its control characters would be
@@ -48,14 +56,41 @@ std::string Mostrabile(std::string_view testo)
     return uscita;
 }
 
+std::optional<bool> SiONo(std::string_view valore)
+{
+    if (valore == "si" || valore == "sì")
+        return true;
+    if (valore == "no")
+        return false;
+    return std::nullopt;
+}
+
 RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
 {
+    RigaDiComando riga;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argomento = argv[i];
         if (argomento == "--help")
-            return {Richiesta::Aiuto, {}};
+            return Risposta(Richiesta::Aiuto);
         if (argomento == "--version")
-            return {Richiesta::Versione, {}};
+            return Risposta(Richiesta::Versione);
+        if (argomento == "--cartella-utente") {
+            riga.cartellaUtente = true;
+            continue;
+        }
+        if (argomento == "--avvio-automatico" || argomento.starts_with("--avvio-automatico=")) {
+            std::string_view valore;
+            if (const auto uguale = argomento.find('='); uguale != std::string_view::npos)
+                valore = argomento.substr(uguale + 1);
+            else if (++i < argc)
+                valore = argv[i];
+            else
+                return Risposta(Richiesta::Sbagliata, argomento);
+            riga.richiesta = Richiesta::AvvioAutomatico;
+            riga.argomento = valore;
+            riga.attiva = SiONo(valore);
+            continue;
+        }
         // Qt takes its options with one dash or two.
         std::string_view nome = argomento;
         if (nome.starts_with("--"))
@@ -63,19 +98,21 @@ RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
         else if (nome.starts_with('-'))
             nome.remove_prefix(1);
         else
-            return {Richiesta::Sbagliata, std::string(argomento)};
+            return Risposta(Richiesta::Sbagliata, argomento);
+        if (riga.richiesta == Richiesta::AvvioAutomatico)
+            return Risposta(Richiesta::Sbagliata, argomento);
         if (const auto uguale = nome.find('='); uguale != std::string_view::npos) {
             if (!Tra(ConUguale, nome.substr(0, uguale)))
-                return {Richiesta::Sbagliata, std::string(argomento)};
+                return Risposta(Richiesta::Sbagliata, argomento);
         } else if (Tra(ConValore, nome)) {
             ++i; // its value, whatever it looks like
             if (i == argc)
-                return {Richiesta::Sbagliata, std::string(argomento)};
+                return Risposta(Richiesta::Sbagliata, argomento);
         } else if (!Tra(SenzaValore, nome)) {
-            return {Richiesta::Sbagliata, std::string(argomento)};
+            return Risposta(Richiesta::Sbagliata, argomento);
         }
     }
-    return {};
+    return riga;
 }
 
 bool PreferisciXWayland(std::string_view piattaforma, std::string_view wayland,

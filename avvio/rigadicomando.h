@@ -1,24 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace legge {
 
-// The program takes no options of its own beyond --help and --version, and lets Qt's
-// standard ones (-platform, -style, -display ...) through to Qt.
+// The program's own options are --help, --version, --cartella-utente (how the menu starts
+// it) and --avvio-automatico si|no; Qt's standard ones (-platform, -style, -display ...)
+// go through to Qt.
 enum class Richiesta {
     Avvia,
     Aiuto,
     Versione,
+    AvvioAutomatico,
     Sbagliata, // an argument that is neither ours nor Qt's
 };
 
 struct RigaDiComando {
     Richiesta richiesta = Richiesta::Avvia;
-    std::string argomento; // the argument refused, for Richiesta::Sbagliata
+    // The argument refused, for Richiesta::Sbagliata; the value given, for AvvioAutomatico.
+    std::string argomento;
+    // For AvvioAutomatico: whether to turn it on, or nothing for a value that is not si or no.
+    std::optional<bool> attiva;
+    // Start in the user's data folder, prepared first.
+    bool cartellaUtente = false;
 };
+
+// The values --avvio-automatico takes.
+std::optional<bool> SiONo(std::string_view valore);
 
 // Decided before Qt starts, so that --help needs no display and touches nothing.
 RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv);

@@ -3,14 +3,33 @@
 #include "avvio/testi.h"
 
 #include "avvio/rigadicomando.h"
+#include "sistema/cartelle.h"
 
 namespace legge {
+
+namespace {
+
+std::string Utf8(const std::filesystem::path &percorso)
+{
+    const std::u8string nome = percorso.u8string();
+    return std::string(nome.begin(), nome.end());
+}
+
+} // namespace
 
 std::string TestoErrore(std::string_view premessa, const std::exception &errore)
 {
     std::string testo(premessa);
     testo += "\n\n";
-    if (const auto *file = dynamic_cast<const ErroreFile *>(&errore)) {
+    if (const auto *casa = dynamic_cast<const ErroreCasa *>(&errore)) {
+        testo += "Motivo: ";
+        if (!casa->casa())
+            testo += "la variabile HOME non è impostata";
+        else
+            testo += "la variabile HOME («" + Mostrabile(*casa->casa()) +
+                     "») non è un percorso assoluto";
+        testo += "; imposta HOME o " + casa->variabile() + " a un percorso assoluto.";
+    } else if (const auto *file = dynamic_cast<const ErroreFile *>(&errore)) {
         const std::u8string nome = file->percorso().u8string();
         testo += "File: ";
         testo.append(nome.begin(), nome.end());
@@ -23,25 +42,62 @@ std::string TestoErrore(std::string_view premessa, const std::exception &errore)
     return testo;
 }
 
+std::string TestoCollegamentoInterrotto(const std::filesystem::path &massime,
+                                        const std::filesystem::path &destinazione)
+{
+    std::string testo = "«" + Utf8(massime) + "» è un collegamento simbolico";
+    if (destinazione != massime)
+        testo += " a «" + Utf8(destinazione) + "»";
+    testo += ", che non esiste: nessuna legge da mostrare finché non lo correggi o lo togli.";
+    return testo;
+}
+
+std::string TestoAvvioAutomatico(AvvioAutomatico esito, const std::filesystem::path &voce)
+{
+    switch (esito) {
+    case AvvioAutomatico::Attivato:
+        return "Avvio automatico attivato: la legge del giorno comparirà a ogni accesso (" +
+               Utf8(voce) + ").\n";
+    case AvvioAutomatico::Disattivato:
+        return "Avvio automatico disattivato (tolto " + Utf8(voce) + ").\n";
+    case AvvioAutomatico::GiaDisattivato:
+        break;
+    }
+    return "L'avvio automatico era già disattivato.\n";
+}
+
+std::string TestoValoreAvvioAutomatico(std::string_view programma, std::string_view valore)
+{
+    return Mostrabile(programma) + ": valore non valido per --avvio-automatico: «" +
+           Mostrabile(valore) + "» (usa si oppure no)\n";
+}
+
 std::string TestoAiuto(std::string_view programma)
 {
     std::string testo = "Uso: ";
     testo += Mostrabile(programma);
-    testo += R"( [--help | --version]
+    testo += R"( [--cartella-utente] [--avvio-automatico si|no] [--help | --version]
 
 Mostra una legge, cioè una breve massima con il suo titolo, in una piccola
 finestra che resta sopra tutte le altre: la legge del giorno oppure una a caso,
 come scelto nel menu «Opzioni». Legge e scrive Option.dat e Massime.dat nella
-cartella corrente; dal menu delle applicazioni lo avvia leggealgiorno-avvio,
-che usa la cartella dei dati dell'utente.
+cartella corrente.
 
 Nella finestra, Freccia destra e Freccia sinistra mostrano la legge successiva e
 la precedente per numero (la 500 fra la 59 e la 60; nella modalità casuale: un'altra
 a caso, e indietro quelle già uscite), Home torna a quella dell'avvio; Ctrl+C copia
 la legge, Esc chiude la finestra. Non cambiano né la modalità né i file.
 
-  --help      mostra questo aiuto ed esce
-  --version   mostra la versione ed esce
+  --cartella-utente       usa la cartella dei dati dell'utente,
+                          ${XDG_DATA_HOME:-~/.local/share}/leggealgiorno: la crea
+                          se manca e, se non contiene leggi (Massime.dat assente
+                          o vuoto), vi copia la raccolta fornita con il
+                          programma; così lo avviano il menu e l'accesso
+  --avvio-automatico si   mostra la legge del giorno a ogni accesso (mette la
+                          voce in ${XDG_CONFIG_HOME:-~/.config}/autostart)
+  --avvio-automatico no   toglie quella voce
+  --help                  mostra questo aiuto ed esce
+  --version               mostra la versione ed esce
 
 Accetta anche le opzioni comuni dei programmi Qt, come -platform e -style.
 )";
@@ -71,9 +127,10 @@ std::string TestoAiutoWindows()
 {
     return "Una Legge al Giorno mostra a ogni avvio una legge, una breve massima con il suo "
            "titolo, in una finestra che resta sopra le altre.\n\n"
-           "Non accetta opzioni. Legge Massime.dat e Option.dat nella cartella da cui viene "
-           "avviato: il collegamento nel menu Start la imposta sulla cartella dei dati in "
-           "%APPDATA%.\n\n"
+           "Legge Massime.dat e Option.dat nella cartella da cui viene avviato. Con "
+           "--cartella-utente, come lo avviano i collegamenti del menu Start e dell'esecuzione "
+           "automatica, usa invece la cartella dei dati in %APPDATA%, che crea se manca e in "
+           "cui copia la raccolta di leggi se non ne contiene.\n\n"
            "Freccia destra e Freccia sinistra mostrano la legge successiva e la precedente "
            "per numero (nella modalità casuale: un'altra a caso, e indietro quelle già "
            "uscite), Home torna a quella dell'avvio, Ctrl+Home e Fine scorrono una legge "

@@ -5,9 +5,11 @@
 // a system message may hold '<' or '&', so no front-end may read these as markup. What the
 // massime tool says too (the version, the reasons for file errors) is parole/'s.
 
+#include "avvio/cartellautente.h"
 #include "parole/parole.h"
 
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,10 @@ inline constexpr std::string_view AvvioFallito{
     "Impossibile mostrare la legge: il programma termina."};
 inline constexpr std::string_view LeggeNonSfogliata{
     "Impossibile leggere le leggi: resta quella mostrata."};
+inline constexpr std::string_view CartellaNonPronta{
+    "Impossibile preparare la cartella dei dati: il programma termina."};
+inline constexpr std::string_view AvvioAutomaticoNonCambiato{
+    "Impossibile cambiare l'avvio automatico."};
 inline constexpr std::string_view ModoNonSalvato{
     "Impossibile salvare la modalità scelta; resta quella di prima."};
 
@@ -31,6 +37,15 @@ inline constexpr std::string_view NotaMenu[] = {"-------------------------", "Le
 // `premessa`, a blank line, then the file and the system's reason when the failure is
 // about a file, or the bare reason otherwise.
 std::string TestoErrore(std::string_view premessa, const std::exception &errore);
+
+// A user's Massime.dat that is a link to nothing: the program goes on, with no law to show.
+std::string TestoCollegamentoInterrotto(const std::filesystem::path &massime,
+                                        const std::filesystem::path &destinazione);
+
+// What --avvio-automatico did, on standard output; a value it does not take, on standard
+// error.
+std::string TestoAvvioAutomatico(AvvioAutomatico esito, const std::filesystem::path &voce);
+std::string TestoValoreAvvioAutomatico(std::string_view programma, std::string_view valore);
 
 // The command line's answers: help and version on standard output, a refusal on standard
 // error; on Windows the help goes in a message box.

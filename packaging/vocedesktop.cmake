@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Writes the login entry from `modello` into `uscita` for the launcher at the absolute path
+# Writes the login entry from `modello` into `uscita` for the program at the absolute path
 # `avvio`. Used when configuring, for the build tree, and when installing, for the prefix the
 # files are installed under, which only then is known.
 function(legge_voce_avvio modello uscita avvio)

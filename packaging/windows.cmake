@@ -4,6 +4,11 @@ find_program(LEGGE_MAKENSIS makensis REQUIRED)
 # What the installer carries, in one place at the top of the build.
 set_target_properties(leggealgiorno massime PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(installatore ${CMAKE_BINARY_DIR}/leggealgiorno-${PROJECT_VERSION}-setup.exe)
+# The licences, shown by the installer and installed beside the program, with Windows line
+# ends for Notepad.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE LEGGE_TESTO_GPL)
+set(licenze ${CMAKE_BINARY_DIR}/LICENZE.txt)
+configure_file(LICENZE.txt.in ${licenze} @ONLY NEWLINE_STYLE CRLF)
 add_custom_command(
     OUTPUT ${installatore}
     COMMAND ${LEGGE_MAKENSIS} -V2 -INPUTCHARSET UTF8
@@ -13,10 +18,13 @@ add_custom_command(
             -DSTRUMENTO=$<TARGET_FILE:massime>
             -DRACCOLTA=${CMAKE_BINARY_DIR}/Massime.dat
             -DICONA=${PROJECT_SOURCE_DIR}/resources/icona.ico
+            -DPANNELLO=${PROJECT_SOURCE_DIR}/resources/pannello.bmp
+            -DLICENZE=${licenze}
             -DUSCITA=${installatore}
             ${CMAKE_CURRENT_SOURCE_DIR}/leggealgiorno.nsi
     DEPENDS leggealgiorno.nsi leggealgiorno massime massime_dat
-            ${PROJECT_SOURCE_DIR}/resources/icona.ico
+            ${PROJECT_SOURCE_DIR}/resources/icona.ico ${PROJECT_SOURCE_DIR}/resources/pannello.bmp
+            ${licenze}
     COMMENT "Installatore per Windows"
     VERBATIM
 )

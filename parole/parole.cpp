@@ -34,6 +34,8 @@ Descrizione descrizione(ErroreFile::Tipo tipo)
         return {"non è un file regolare", false};
     case ErroreFile::Tipo::SolaLettura:
         return {"il file è di sola lettura", false};
+    case ErroreFile::Tipo::NonCartella:
+        return {"esiste ma non è una cartella", false};
     }
     return {"", false};
 }

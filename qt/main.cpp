@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/avvia.h"
+#include "avvio/cartellautente.h"
 #include "avvio/casuale.h"
 #include "avvio/rigadicomando.h"
 #include "avvio/testi.h"
 #include "qt/form1.h"
 #include "qt/immagini.h"
 #include "qt/messaggi.h"
+#include "sistema/cartelle.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -71,8 +76,49 @@ int main(int argc, char **argv)
     case legge::Richiesta::Sbagliata:
         Scrivi(stderr, legge::TestoArgomentoSbagliato(g_programma, riga.argomento));
         return 2;
+    case legge::Richiesta::AvvioAutomatico:
+        if (!riga.attiva) {
+            Scrivi(stderr, legge::TestoValoreAvvioAutomatico(g_programma, riga.argomento));
+            return 2;
+        }
+        try {
+            const auto voce = legge::VoceAvvioAutomatico();
+            const auto modello = legge::ModelloAvvioAutomatico(legge::ProgrammaInEsecuzione());
+            Scrivi(stdout, legge::TestoAvvioAutomatico(
+                               legge::ImpostaAvvioAutomatico(*riga.attiva, modello, voce), voce));
+            return 0;
+        } catch (const std::exception &errore) {
+            Scrivi(stderr, legge::TestoErrore(legge::AvvioAutomaticoNonCambiato, errore) + "\n");
+            return 1;
+        }
     case legge::Richiesta::Avvia:
         break;
+    }
+
+    // The user's folder comes first, before Qt reads anything from the working directory.
+    // What goes wrong is told on standard error at once, for a terminal, and in a message
+    // box once Qt is up, for whoever started it from the menu.
+    std::optional<std::string> errorePreparazione;
+    QString avviso;
+    if (riga.cartellaUtente) {
+        try {
+            const auto pronta = legge::PreparaCartellaUtente();
+            if (pronta.collegamentoInterrotto) {
+                const std::string testo = legge::TestoCollegamentoInterrotto(
+                    pronta.cartella / "Massime.dat", *pronta.collegamentoInterrotto);
+                Scrivi(stderr, g_programma + ": attenzione: " + testo + "\n");
+                avviso = QString::fromStdString(testo);
+            }
+        } catch (const std::exception &errore) {
+            errorePreparazione = legge::TestoErrore(legge::CartellaNonPronta, errore);
+            Scrivi(stderr, *errorePreparazione + "\n");
+        }
+        // The option is ours: Qt would take it for one it does not know.
+        argc = static_cast<int>(std::remove_if(argv + 1, argv + argc, [](const char *a) {
+                                    return std::string_view(a) == "--cartella-utente";
+                                }) -
+                                argv);
+        argv[argc] = nullptr;
     }
 
     // A Wayland window cannot stay above the others; through XWayland it can.
@@ -97,10 +143,11 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral(LEGGE_ID_APP));
     QApplication::setWindowIcon(legge::IconaDelProgramma());
 
-    // What the launcher could not do before starting the program (seeding the collection),
-    // for a user who started it from the menu and sees no terminal.
-    const QString avviso = qEnvironmentVariable("LEGGEALGIORNO_AVVISO");
-    ::unsetenv("LEGGEALGIORNO_AVVISO");
+    if (errorePreparazione) {
+        legge::MostraMessaggio(nullptr, QMessageBox::Critical,
+                               QString::fromStdString(*errorePreparazione));
+        return 1;
+    }
 
     const auto cartella = legge::CartellaDiLavoro();
     legge::Form1 form1(cartella);

@@ -112,6 +112,22 @@ QImage icona(qreal scala)
         .convertToFormat(QImage::Format_ARGB32);
 }
 
+// The installer's welcome and finish pages: the background's gradient with the smiley, at
+// the 164 x 314 pixels NSIS asks for.
+QImage pannello()
+{
+    QImage immagine(164, 314, QImage::Format_RGB888);
+    QPainter p(&immagine);
+    QLinearGradient g(0, 314, 164, 0);
+    g.setColorAt(0, QColor(0xfb, 0xf1, 0xb8));
+    g.setColorAt(1, Qt::white);
+    p.fillRect(immagine.rect(), g);
+    p.translate(34, 60);
+    p.scale(3, 3);
+    disegnaFaccina(p);
+    return immagine;
+}
+
 const char *const IconaSvg = R"(<?xml version="1.0" encoding="UTF-8"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">
   <circle cx="16" cy="16" r="14.5" fill="#ffd700" stroke="#806000" stroke-width="1.5"/>
@@ -294,6 +310,7 @@ int main(int argc, char **argv)
         riuscito = salvaBmp(sfondo(scala.fattore), cartella, bmp("sfondo")) && riuscito;
         riuscito = salvaBmp(banner(scala.fattore), cartella, bmp("banner")) && riuscito;
     }
+    riuscito = salvaBmp(pannello(), cartella, QStringLiteral("pannello.bmp")) && riuscito;
     // Windows picks the icon's size from the one file: 16 to 64 pixels cover the small and
     // the large icon from 100 % to 200 %.
     riuscito = salvaIco({icona(0.5), icona(0.75), icona(1), icona(1.5), icona(2)}, cartella,

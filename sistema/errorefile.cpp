@@ -15,7 +15,7 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
     // A relative name in a message says nothing about where the file was looked for; the
     // standard streams have no place to be looked for.
     if (percorso.empty() || percorso == NomeIngressoStandard || percorso == NomeUscitaStandard ||
-        percorso == NomeErroreStandard)
+        percorso == NomeErroreStandard || !nativo::DaCompletare(percorso))
         return percorso;
     std::error_code ec;
     auto assoluto = std::filesystem::absolute(percorso, ec);
@@ -25,7 +25,7 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
 // For what(): the kind in English, in the order of ErroreFile::Tipo.
 constexpr const char *NomiDeiTipi[] = {
     "system error", "empty file", "directory",          "FIFO",          "socket",
-    "device",       "pipe",       "not a regular file", "read-only file"};
+    "device",       "pipe",       "not a regular file", "read-only file", "not a directory"};
 
 std::string descrizione(const std::filesystem::path &percorso, const std::string &motivo)
 {

@@ -23,6 +23,7 @@ public:
         Pipe,         // a pipe stands there (Windows)
         NonRegolare,  // anything else that is not a regular file
         SolaLettura,  // a read-only file (Windows), which is not replaced
+        NonCartella,  // something other than a directory stands where one was expected
     };
     // What was being done: a refused write leaves what stands at the path as it is.
     enum class Operazione { Lettura, Scrittura };

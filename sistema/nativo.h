@@ -75,6 +75,11 @@ private:
 
 // ---- What stands at a path ----
 
+// Whether a message may show `percorso` made absolute. Windows has names that are not in
+// any folder (NUL, AUX, COM1, with any extension) and prefixes (\\?\, \\.\) that making
+// absolute would garble: those are shown as the user gave them.
+bool DaCompletare(const std::filesystem::path &percorso);
+
 // The code for a file that does not exist.
 Codice CodiceMancante();
 // Whether `codice` says that nothing stands at the path.
@@ -95,6 +100,8 @@ struct Stato {
     std::optional<ErroreFile::Tipo> nonFile;
     bool solaLettura = false; // Windows' read-only attribute
     bool piuNomi = false;     // more than one hard link
+    bool collegamento = false; // the path itself is a symbolic link (a reparse point)
+    std::uint64_t dimensione = 0;
     // What the new file keeps of the old: the permission bits, owner and group on POSIX
     // systems; the attributes on Windows (in `modo`).
     std::uint32_t modo = 0;
@@ -132,7 +139,18 @@ void Rimuovi(const std::filesystem::path &percorso);
 // Makes a rename in the folder that holds `file` durable, where the system needs it.
 void SincronizzaCartella(const std::filesystem::path &file);
 
+// ---- Folders ----
+
+// Makes the one folder `cartella`, not the ones above it.
+Codice CreaCartella(const std::filesystem::path &cartella);
+// Whether `codice` says that something already stands at the path.
+bool GiaPresente(Codice codice);
+// Removes a file, or a symbolic link itself.
+Codice RimuoviFile(const std::filesystem::path &percorso);
+
 // ---- The process ----
+
+Codice CambiaCartella(const std::filesystem::path &cartella);
 
 // The standard input (0), output (1) or error (2).
 Maniglia FlussoStandard(int quale);

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The system's primitives on POSIX systems, and the file handle's own calls.
 #include "sistema/argomenti.h"
+#include "sistema/cartelle.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
@@ -73,6 +75,12 @@ int destinazioneDi(const std::filesystem::path &percorso, std::filesystem::path 
 std::filesystem::path cartellaDi(const std::filesystem::path &file)
 {
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+std::optional<std::string_view> variabile(const char *nome)
+{
+    const char *valore = std::getenv(nome);
+    return valore ? std::optional<std::string_view>(valore) : std::nullopt;
 }
 
 } // namespace
@@ -157,6 +165,36 @@ std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
     return std::vector<std::string>(argv, argv + argc);
 }
 
+// ---- Folders ----
+
+std::filesystem::path CartellaDatiUtente()
+{
+    return CartellaXdg("XDG_DATA_HOME", variabile("XDG_DATA_HOME"), variabile("HOME"),
+                       ".local/share");
+}
+
+std::filesystem::path CartellaConfigurazioneUtente()
+{
+    return CartellaXdg("XDG_CONFIG_HOME", variabile("XDG_CONFIG_HOME"), variabile("HOME"),
+                       ".config");
+}
+
+std::filesystem::path ProgrammaInEsecuzione()
+{
+    // Linux names it here; elsewhere the caller gets nothing and says what is missing.
+    std::string percorso(4096, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", percorso.data(), percorso.size());
+        if (n < 0)
+            return {};
+        if (static_cast<std::size_t>(n) < percorso.size()) {
+            percorso.resize(static_cast<std::size_t>(n));
+            return percorso;
+        }
+        percorso.resize(percorso.size() * 2);
+    }
+}
+
 // ---- The primitives ----
 
 namespace nativo {
@@ -164,6 +202,11 @@ namespace nativo {
 Codice Chiudi(Maniglia maniglia) noexcept
 {
     return ::close(fd(maniglia)) == 0 ? 0 : errno;
+}
+
+bool DaCompletare(const std::filesystem::path &)
+{
+    return true;
 }
 
 Codice CodiceMancante()
@@ -233,12 +276,14 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
         return ENOENT;
     if (const Codice errore = destinazioneDi(percorso, stato.destinazione))
         return errore;
+    stato.collegamento = stato.destinazione != percorso;
     struct stat st {};
     if (::stat(stato.destinazione.c_str(), &st) != 0)
         return errno == ENOENT ? 0 : errno;
     stato.esiste = true;
     if (!S_ISREG(st.st_mode))
         stato.nonFile = tipoDi(st.st_mode);
+    stato.dimensione = static_cast<std::uint64_t>(st.st_size);
     stato.piuNomi = st.st_nlink > 1;
     stato.modo = st.st_mode & 07777;
     stato.proprietario = st.st_uid;
@@ -359,6 +404,26 @@ void SincronizzaCartella(const std::filesystem::path &file)
     const Aperto cartella(::open(cartellaDi(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (cartella.valido())
         ::fsync(fd(cartella.get()));
+}
+
+Codice CreaCartella(const std::filesystem::path &cartella)
+{
+    return ::mkdir(cartella.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+bool GiaPresente(Codice codice)
+{
+    return codice == EEXIST;
+}
+
+Codice RimuoviFile(const std::filesystem::path &percorso)
+{
+    return ::unlink(percorso.c_str()) == 0 ? 0 : errno;
+}
+
+Codice CambiaCartella(const std::filesystem::path &cartella)
+{
+    return ::chdir(cartella.c_str()) == 0 ? 0 : errno;
 }
 
 Maniglia FlussoStandard(int quale)

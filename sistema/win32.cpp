@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <utility>
 
@@ -256,7 +257,11 @@ FileAperto ApriInLettura(const std::filesystem::path &percorso)
     const HANDLE file = apriInLettura(percorso);
     if (file == INVALID_HANDLE_VALUE)
         lancia(percorso, ERROR_FILE_NOT_FOUND);
-    return AccessoNativo::proprio(nativa(file), percorso);
+    FileAperto aperto = AccessoNativo::proprio(nativa(file), percorso);
+    // A serial port or the console (COM1, AUX, CON) may never end; a pipe does, and is read.
+    if (::GetFileType(file) == FILE_TYPE_CHAR)
+        throw ErroreFile(percorso, ErroreFile::Tipo::Dispositivo);
+    return aperto;
 }
 
 void CreaFileVuoto(const std::filesystem::path &percorso)
@@ -309,6 +314,26 @@ Codice Chiudi(Maniglia file) noexcept
     return ::CloseHandle(maniglia(file)) ? 0 : ultimo();
 }
 
+bool DaCompletare(const std::filesystem::path &percorso)
+{
+    const std::wstring &nome = percorso.native();
+    if (nome.size() >= 2 && (nome[0] == L'\\' || nome[0] == L'/') &&
+        (nome[1] == L'\\' || nome[1] == L'/'))
+        return false;
+    // The device names stand for the device whatever the extension: "aux.txt" is AUX.
+    std::wstring radice = percorso.filename().native();
+    radice = radice.substr(0, radice.find(L'.'));
+    while (!radice.empty() && (radice.back() == L' ' || radice.back() == L':'))
+        radice.pop_back();
+    for (wchar_t &c : radice)
+        c = static_cast<wchar_t>(std::towupper(c));
+    if (radice == L"CON" || radice == L"PRN" || radice == L"AUX" || radice == L"NUL" ||
+        radice == L"CONIN$" || radice == L"CONOUT$")
+        return false;
+    return !((radice.starts_with(L"COM") || radice.starts_with(L"LPT")) && radice.size() == 4 &&
+             radice[3] >= L'1' && radice[3] <= L'9');
+}
+
 Codice CodiceMancante()
 {
     return ERROR_FILE_NOT_FOUND;
@@ -349,6 +374,9 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
 {
     stato.destinazione = percorso;
     // No access asked: this only looks, and works whoever holds the file.
+    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
+    stato.collegamento =
+        proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT);
     const Aperto file(nativa(::CreateFileW(percorso.c_str(), 0, Condivisione, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
     if (!file.valido()) {
@@ -370,8 +398,8 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
     stato.modo = informazioni.dwFileAttributes;
     stato.solaLettura = (informazioni.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     stato.piuNomi = informazioni.nNumberOfLinks > 1;
-    const DWORD proprio = ::GetFileAttributesW(percorso.c_str());
-    if (proprio != INVALID_FILE_ATTRIBUTES && (proprio & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    stato.dimensione = (std::uint64_t{informazioni.nFileSizeHigh} << 32) | informazioni.nFileSizeLow;
+    if (stato.collegamento) {
         std::wstring finale(MAX_PATH, L'\0');
         for (;;) {
             const DWORD n = ::GetFinalPathNameByHandleW(maniglia(file.get()), finale.data(),
@@ -487,6 +515,26 @@ void Rimuovi(const std::filesystem::path &percorso)
 void SincronizzaCartella(const std::filesystem::path & /*file*/)
 {
     // MOVEFILE_WRITE_THROUGH has made the rename durable already.
+}
+
+Codice CreaCartella(const std::filesystem::path &cartella)
+{
+    return ::CreateDirectoryW(cartella.c_str(), nullptr) ? 0 : ultimo();
+}
+
+bool GiaPresente(Codice codice)
+{
+    return codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS;
+}
+
+Codice RimuoviFile(const std::filesystem::path &percorso)
+{
+    return ::DeleteFileW(percorso.c_str()) ? 0 : ultimo();
+}
+
+Codice CambiaCartella(const std::filesystem::path &cartella)
+{
+    return ::SetCurrentDirectoryW(cartella.c_str()) ? 0 : ultimo();
 }
 
 Maniglia FlussoStandard(int quale)

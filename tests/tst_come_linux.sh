@@ -15,15 +15,16 @@ temporanea=$(mktemp -d)
 trap 'rm -rf "$temporanea"' EXIT
 differenze=0
 
-# Under load Wine now and then starts no program at all: status 1, not a byte on either
-# stream, where massime.exe always writes a result or a message. Wine's own errors are kept
-# for that case alone, which is run once more and logged; any other difference counts.
+# Under load Wine now and then starts no program at all: status 1, nothing on standard output
+# and no message of the tool's, where massime.exe always writes a result or a message. Wine's
+# own errors are kept for that case alone, which is run once more and logged; any other
+# difference counts.
 ripetizioni=0
 windows() {
     WINEDEBUG=err+all wine "$windows" "$@" >"$temporanea/windows" 2>"$temporanea/errori"
 }
 nessunAvvio() {
-    (($1 == 1)) && [[ ! -s $temporanea/windows ]] && ! grep -qv '^[0-9a-f]*:err:' "$temporanea/errori"
+    (($1 == 1)) && [[ ! -s $temporanea/windows ]] && ! grep -q '^massime' "$temporanea/errori"
 }
 
 # Runs one command on both tools; no `set -e` here, so each exit status is kept.

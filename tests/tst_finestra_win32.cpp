@@ -364,7 +364,7 @@ TEST_CASE("un avvio fallito due volte è detto all'utente e non mostra la finest
     CHECK(leggi(cartella.file("Option.dat")) == Giorno);
 }
 
-TEST_CASE("la riga di comando: nessuna opzione, e nessun file toccato")
+TEST_CASE("la riga di comando: aiuto, versione e rifiuti, e nessun file toccato")
 {
     struct Caso {
         std::vector<std::string> argomenti;
@@ -372,10 +372,11 @@ TEST_CASE("la riga di comando: nessuna opzione, e nessun file toccato")
         int esito;
     };
     const Caso casi[] = {
-        {{"--help"}, L"Non accetta opzioni", 0},
+        {{"--help"}, L"--cartella-utente", 0},
         {{"--version"}, L"Una Legge al Giorno 1.", 0},
         {{"--boh"}, L"argomento non riconosciuto «--boh»", 2},
         {{"città", "altro"}, L"argomento non riconosciuto «città»", 2},
+        {{"--cartella-utente", "altro"}, L"argomento non riconosciuto «--cartella-utente»", 2},
     };
     for (const Caso &caso : casi) {
         CAPTURE(caso.argomenti.front());

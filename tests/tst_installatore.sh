@@ -24,7 +24,7 @@ manca() { [[ ! -e $1 ]] || sbaglia "non doveva esserci $1"; }
 # A shortcut keeps its target and working folder as UTF-16 text.
 punta_a() {
     local collegamento=$1 testo=$2
-    strings -el "$collegamento" | grep -qF "$testo" || sbaglia "$collegamento non nomina $testo"
+    strings -el "$collegamento" | grep -qF -- "$testo" || sbaglia "$collegamento non nomina $testo"
 }
 
 installa() {
@@ -45,12 +45,13 @@ chiave='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\LeggeAlGiorno'
 for file in leggealgiorno.exe massime.exe Massime.dat Disinstalla.exe; do
     esiste "$programmi/$file"
 done
-cmp -s "$raccolta" "$dati/Massime.dat" || sbaglia "la cartella dei dati non ha la raccolta"
+# The program seeds the user's folder from this copy when it starts from a shortcut.
+cmp -s "$raccolta" "$programmi/Massime.dat" || sbaglia "accanto al programma manca la raccolta"
 for collegamento in "$menu/Una Legge al Giorno.lnk" "$avvio/Una Legge al Giorno.lnk"; do
     esiste "$collegamento"
     [[ -e $collegamento ]] || continue
     punta_a "$collegamento" 'Programs\Una Legge al Giorno\leggealgiorno.exe'
-    punta_a "$collegamento" 'Roaming\Una Legge al Giorno'
+    punta_a "$collegamento" '--cartella-utente'
 done
 wine reg query "$chiave" /v DisplayName 2>/dev/null | grep -q 'Una Legge al Giorno' ||
     sbaglia "manca la voce fra i programmi installati"
@@ -58,6 +59,7 @@ wine reg query "$chiave" /v UninstallString 2>/dev/null | grep -qF 'Disinstalla.
     sbaglia "la voce fra i programmi installati non sa come disinstallare"
 
 # The user's own files, left byte for byte by a second install.
+mkdir -p "$dati"
 printf 'la mia raccolta' >"$dati/Massime.dat"
 printf 'la mia scelta\r\n' >"$dati/Option.dat"
 installa
@@ -76,10 +78,47 @@ fi
     sbaglia "disinstallare ha tolto i dati dell'utente"
 esiste "$dati/Option.dat"
 
-# Without /AVVIOAUTOMATICO nothing starts at login.
+# Without /AVVIOAUTOMATICO nothing starts at login, and installing again without it takes the
+# start at login away.
 installa
 esiste "$menu/Una Legge al Giorno.lnk"
 manca "$avvio/Una Legge al Giorno.lnk"
+esiste "$programmi/LICENZE.txt"
+installa /AVVIOAUTOMATICO
+esiste "$avvio/Una Legge al Giorno.lnk"
+installa
+manca "$avvio/Una Legge al Giorno.lnk"
+
+# Into another folder: the first copy goes, so that no copy is left without an entry.
+installa '/D=C:\altrove'
+manca "$programmi"
+esiste "$WINEPREFIX/drive_c/altrove/leggealgiorno.exe"
+wine reg query "$chiave" /v InstallLocation 2>/dev/null | grep -qiF 'C:\altrove' ||
+    sbaglia "la voce fra i programmi installati non nomina la nuova cartella"
+
+# Uninstalling while the program runs: a silent uninstaller closes it, then takes the files
+# and the entry together. The program needs a screen, and a wineserver that has one.
+altrove="$WINEPREFIX/drive_c/altrove"
+wineserver -k
+export altrove dati
+xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    (cd "$dati" && exec wine "$altrove/leggealgiorno.exe") >/dev/null 2>&1 &
+    programma=$!
+    sleep 8
+    kill -0 $programma 2>/dev/null || { echo "ERRORE: il programma non è partito" >&2; exit 1; }
+    wine "$altrove/Disinstalla.exe" /S
+    for _ in $(seq 40); do kill -0 $programma 2>/dev/null || break; sleep 0.5; done
+    if kill -0 $programma 2>/dev/null; then
+        echo "ERRORE: disinstallare non ha chiuso il programma" >&2
+        kill $programma
+        exit 1
+    fi
+    wineserver -w
+' || sbaglia "disinstallare con il programma aperto"
+manca "$altrove/leggealgiorno.exe"
+if wine reg query "$chiave" >/dev/null 2>&1; then
+    sbaglia "la voce fra i programmi installati è rimasta dopo aver chiuso il programma"
+fi
 
 ((errori == 0)) && echo "Installatore: tutto a posto"
 exit $((errori > 0))

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built tree under an unusual prefix into a staging directory, then uses what was
-# installed as a user would: the tool on the bundled collection, and the program through the
-# launcher in a fresh home. Usage: tst_installazione.sh BUILD_DIR APPLICATION_ID
+# installed as a user would: the tool on the bundled collection, the program started with the
+# menu's command in a fresh home, and the login entry it turns on and off.
+# Usage: tst_installazione.sh BUILD_DIR APPLICATION_ID
 set -uo pipefail
 
 build=$1
@@ -21,16 +22,15 @@ prefisso="/opt/una legge"
 radice=$T/destdir$prefisso
 DESTDIR=$T/destdir cmake --install "$build" --prefix "$prefisso" >"$T/installa.log" 2>&1 ||
     { cat "$T/installa.log"; fallisce "cmake --install"; }
-for file in bin/leggealgiorno bin/massime bin/leggealgiorno-avvio \
+for file in bin/leggealgiorno bin/massime \
     share/leggealgiorno/Massime.dat share/leggealgiorno/$id.desktop \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/48x48/apps/$id.png \
     share/icons/hicolor/64x64/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
-    share/man/man1/leggealgiorno.1.gz share/man/man1/leggealgiorno-avvio.1.gz \
-    share/man/man1/massime.1.gz; do
+    share/man/man1/leggealgiorno.1.gz share/man/man1/massime.1.gz; do
     [[ -f $radice/$file ]] || fallisce "manca $file"
 done
-for programma in leggealgiorno massime leggealgiorno-avvio; do
+for programma in leggealgiorno massime; do
     [[ -x $radice/bin/$programma ]] || fallisce "$programma non eseguibile"
 done
 fuori=$(find "$T/destdir" -type f ! -path "$radice/*")
@@ -39,8 +39,11 @@ for lato in 32 48 64; do
     [[ $(file -b "$radice/share/icons/hicolor/${lato}x$lato/apps/$id.png") == "PNG image data, $lato x $lato,"* ]] ||
         fallisce "l'icona ${lato}x$lato non è un PNG di quella misura"
 done
-# The login entry names the launcher where it was installed, not where it was built.
-exec_atteso='Exec="/opt/una legge/bin/leggealgiorno-avvio"'
+[[ ! -e $radice/bin/leggealgiorno-avvio ]] || fallisce "il vecchio lanciatore è ancora installato"
+grep -qxF 'Exec=leggealgiorno --cartella-utente' "$radice/share/applications/$id.desktop" ||
+    fallisce "voce del menu: $(grep '^Exec=' "$radice/share/applications/$id.desktop")"
+# The login entry names the program where it was installed, not where it was built.
+exec_atteso='Exec="/opt/una legge/bin/leggealgiorno" --cartella-utente'
 grep -qxF "$exec_atteso" "$radice/share/leggealgiorno/$id.desktop" ||
     fallisce "voce di avvio automatico: $(grep '^Exec=' "$radice/share/leggealgiorno/$id.desktop")"
 
@@ -54,8 +57,8 @@ caso=primo_avvio
 casa="$T/casa nuova"
 mkdir -p "$casa"
 dati=$casa/.local/share/leggealgiorno
-env -i PATH=/usr/bin:/bin HOME="$casa" QT_QPA_PLATFORM=offscreen \
-    timeout 60 "$radice/bin/leggealgiorno-avvio" >"$T/avvio.log" 2>&1 &
+(cd "$T" && env -i PATH=/usr/bin:/bin HOME="$casa" QT_QPA_PLATFORM=offscreen \
+    timeout 60 "$radice/bin/leggealgiorno" --cartella-utente >"$T/avvio.log" 2>&1) &
 pid=$!
 for _ in $(seq 200); do
     [[ -s $dati/Option.dat ]] && break
@@ -72,6 +75,43 @@ else
 fi
 [[ -s $dati/Option.dat ]] || fallisce "Option.dat non scritto in $dati"
 cmp -s "$radice/share/leggealgiorno/Massime.dat" "$dati/Massime.dat" || fallisce "raccolta non copiata"
+[[ ! -e $T/Option.dat ]] || fallisce "Option.dat scritto nella cartella da cui è partito"
+
+# The login entry, turned on and off by the installed program, started through a link to it
+# as a user's own bin folder may hold: it still finds what was installed with it.
+caso=avvio_automatico
+mkdir -p "$casa/bin"
+ln -s "$radice/bin/leggealgiorno" "$casa/bin/leggealgiorno"
+voce=$casa/config/autostart/$id.desktop
+for richiesta in si no no; do
+    uscita=$(env -i PATH=/usr/bin:/bin HOME="$casa" XDG_CONFIG_HOME="$casa/config" \
+        "$casa/bin/leggealgiorno" --avvio-automatico "$richiesta" 2>&1) ||
+        fallisce "--avvio-automatico $richiesta: $uscita"
+    if [[ $richiesta == si ]]; then
+        cmp -s "$radice/share/leggealgiorno/$id.desktop" "$voce" || fallisce "voce non copiata"
+        [[ $(ls -A "$(dirname "$voce")") == "$id.desktop" ]] || fallisce "file provvisori rimasti"
+    else
+        [[ ! -e $voce ]] || fallisce "voce non tolta"
+    fi
+done
+
+# A prefix with every character a desktop entry must escape: \ " ` $ get a backslash, %
+# doubles, and then every backslash doubles once more.
+caso=voce_con_caratteri_da_proteggere
+sorgenti=$(cd "$(dirname "${BASH_SOURCE[0]}")/../packaging" && pwd)
+strano="$T/pre fisso \$x\"y%z\\w\`q/bin/leggealgiorno"
+cat >"$T/voce.cmake" <<FINE
+include("$sorgenti/vocedesktop.cmake")
+set(LEGGE_ID_APP "$id")
+legge_voce_avvio("$sorgenti/avvio-automatico.desktop.in" "\${USCITA}" "\${AVVIO}")
+FINE
+cmake -DUSCITA="$T/strana.desktop" -DAVVIO="$strano" -P "$T/voce.cmake" ||
+    fallisce "voce non generata"
+exec_atteso='Exec="'"$T"'/pre fisso \\$x\\"y%%z\\\\w\\`q/bin/leggealgiorno" --cartella-utente'
+grep -qxF "$exec_atteso" "$T/strana.desktop" || fallisce "riga Exec: $(grep '^Exec=' "$T/strana.desktop")"
+grep -qxF "TryExec=$T/pre fisso \$x\"y%z\\\\w\`q/bin/leggealgiorno" "$T/strana.desktop" ||
+    fallisce "riga TryExec: $(grep '^TryExec=' "$T/strana.desktop")"
+esiti=$(desktop-file-validate "$T/strana.desktop" 2>&1) || fallisce "voce non valida: $esiti"
 
 if ((falliti)); then
     echo "$falliti casi falliti"

@@ -52,7 +52,6 @@ dpkg-deb -c "$deb" >"$T/contenuto"
 declare -A modi=(
     [./usr/bin/leggealgiorno]=-rwxr-xr-x
     [./usr/bin/massime]=-rwxr-xr-x
-    [./usr/bin/leggealgiorno-avvio]=-rwxr-xr-x
     [./usr/share/leggealgiorno/Massime.dat]=-rw-r--r--
     [./usr/share/leggealgiorno/$id.desktop]=-rw-r--r--
     [./usr/share/applications/$id.desktop]=-rw-r--r--
@@ -65,7 +64,6 @@ declare -A modi=(
     [./usr/share/lintian/overrides/leggealgiorno]=-rw-r--r--
     [./usr/share/icons/hicolor/scalable/apps/$id.svg]=-rw-r--r--
     [./usr/share/man/man1/leggealgiorno.1.gz]=-rw-r--r--
-    [./usr/share/man/man1/leggealgiorno-avvio.1.gz]=-rw-r--r--
     [./usr/share/man/man1/massime.1.gz]=-rw-r--r--
 )
 for percorso in "${!modi[@]}"; do
@@ -83,7 +81,7 @@ campo() { dpkg-deb -f "$deb" "$1"; }
 estrai() { dpkg-deb --fsys-tarfile "$deb" | tar -xO "$1"; }
 [[ $(estrai ./usr/share/doc/leggealgiorno/changelog.Debian.gz | gzip -dc | head -n 1) == \
     "leggealgiorno ($(campo Version)) "* ]] || fallisce "il changelog non parla di questa versione"
-[[ $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=') == 'Exec="/usr/bin/leggealgiorno-avvio"' ]] ||
+[[ $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=') == 'Exec="/usr/bin/leggealgiorno" --cartella-utente' ]] ||
     fallisce "voce di avvio automatico: $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=')"
 [[ $(campo Architecture) == "$(dpkg --print-architecture)" ]] || fallisce "architettura: $(campo Architecture)"
 [[ $(campo Maintainer) == *@* ]] || fallisce "manutentore: $(campo Maintainer)"

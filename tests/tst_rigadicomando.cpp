@@ -20,6 +20,10 @@ private slots:
     void opzioniDiQt();
     void xwayland_data();
     void xwayland();
+
+private:
+    // Where --avvio-automatico puts its entry, away from the folder that must stay untouched.
+    QTemporaryDir m_configurazione;
 };
 
 void TestRigaDiComando::argomenti_data()
@@ -49,6 +53,24 @@ void TestRigaDiComando::argomenti_data()
                                                 << "«-platform»";
     QTest::newRow("caratteri di controllo") << QStringList{"\x1b[31mrosso"} << schermo << 2 << ""
                                             << "«?[31mrosso»";
+    QTest::newRow("--help dopo --cartella-utente")
+        << QStringList{"--cartella-utente", "--help"} << QStringList() << 0 << "--cartella-utente"
+        << "";
+    // The login entry needs no display, and is copied from beside the program.
+    const QStringList configurazione{QStringLiteral("XDG_CONFIG_HOME=") +
+                                     m_configurazione.path()};
+    QTest::newRow("--avvio-automatico si")
+        << QStringList{"--avvio-automatico", "si"} << configurazione << 0
+        << "Avvio automatico attivato" << "";
+    QTest::newRow("--avvio-automatico=no")
+        << QStringList{"--avvio-automatico=no"} << configurazione << 0
+        << "Avvio automatico disattivato" << "";
+    QTest::newRow("--avvio-automatico forse")
+        << QStringList{"--avvio-automatico", "forse"} << QStringList() << 2 << ""
+        << "valore non valido per --avvio-automatico: «forse»";
+    QTest::newRow("--avvio-automatico senza valore")
+        << QStringList{"--avvio-automatico"} << QStringList() << 2 << ""
+        << "«--avvio-automatico»";
     QTest::newRow("senza schermo") << QStringList() << QStringList() << 1 << ""
                                    << "nessuno schermo grafico disponibile";
     QTest::newRow("server X che non risponde")

@@ -447,6 +447,40 @@ TEST_CASE("nomi non ASCII")
     CHECK(voci(dentro) == std::vector<std::string>{"Massime.dat"});
 }
 
+#ifdef _WIN32
+// Names that no folder holds (devices, with any extension) and prefixed paths are shown as the
+// user wrote them; a device given as input is refused instead of read for ever.
+TEST_CASE("nomi di Windows come scritti, dispositivi rifiutati")
+{
+    CartellaTemporanea cartella;
+    const std::string lungo = "\\\\?\\" + (cartella.percorso() / "Manca.dat").string();
+    const struct {
+        std::vector<std::string> argomenti;
+        std::string messaggio;
+    } righe[] = {
+        {{"decodifica", "NUL"}, "massime: NUL: "},
+        {{"decodifica", "aux.txt"}, "massime: aux.txt: "},
+        {{"statistiche", "COM1"}, "massime: COM1: "},
+        {{"mostra", "1", lungo}, "massime: " + lungo + ": "},
+    };
+    for (const auto &riga : righe) {
+        CAPTURE(riga.argomenti.back());
+        const Esito esito = massime(riga.argomenti);
+        CHECK(esito.codice == 2);
+        CHECK(contiene(esito.errori, riga.messaggio));
+    }
+
+    // A folder deeper than the 260 characters of old Windows paths.
+    fs::path profonda = cartella.percorso();
+    while (profonda.native().size() < 300)
+        profonda /= "una-cartella-dal-nome-piuttosto-lungo";
+    REQUIRE(fs::create_directories(profonda));
+    const std::string file = (profonda / "Massime.dat").string();
+    CHECK(massime({"codifica", "-o", file}, "/001 Legge\nTesto.\n/").codice == 0);
+    CHECK(massime({"mostra", "1", file}).uscita == "Legge\nTesto.\n");
+}
+#endif
+
 TEST_CASE("uso")
 {
     struct Riga {

@@ -40,3 +40,10 @@ add_test(NAME tst_installatore
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tst_installatore.sh
                  ${CMAKE_BINARY_DIR}/leggealgiorno-${PROJECT_VERSION}-setup.exe
                  ${CMAKE_BINARY_DIR}/Massime.dat)
+
+# Code signing for a release, with a throw-away certificate.
+add_test(NAME tst_firma
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tst_firma.sh ${PROJECT_SOURCE_DIR}/scripts/firma
+                 $<TARGET_FILE:massime>)
+set_tests_properties(tst_firma PROPERTIES ENVIRONMENT "${LEGGE_WINE_AMBIENTE}"
+                     ENVIRONMENT_MODIFICATION "DISPLAY=unset:")

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/avvia.h"
+#include "avvio/cartellautente.h"
 #include "avvio/casuale.h"
 #include "avvio/rigadicomando.h"
 #include "avvio/testi.h"
@@ -17,9 +18,10 @@
 
 namespace {
 
-// The program takes no options; an answer here means it ends at once, touching no file.
+// The one option that starts the program is --cartella-utente, which the shortcuts give;
+// any other answer here means it ends at once, touching no file.
 // Returns the exit status, or -1 to go on.
-int RigaDiComando()
+int RigaDiComando(bool &cartellaUtente)
 {
     int quanti = 0;
     LPWSTR *argomenti = CommandLineToArgvW(GetCommandLineW(), &quanti);
@@ -30,6 +32,10 @@ int RigaDiComando()
     const std::wstring primo = argomenti[1];
     const std::string testo = legge::Utf16InUtf8(argomenti[1]);
     LocalFree(argomenti);
+    if (primo == L"--cartella-utente" && quanti == 2) {
+        cartellaUtente = true;
+        return -1;
+    }
     if (primo == L"--help" || primo == L"/?") {
         legge::MostraMessaggio(nullptr, MB_ICONINFORMATION, legge::TestoAiutoWindows());
         return 0;
@@ -47,8 +53,24 @@ int RigaDiComando()
 
 int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int)
 {
-    if (const int esito = RigaDiComando(); esito >= 0)
+    bool cartellaUtente = false;
+    if (const int esito = RigaDiComando(cartellaUtente); esito >= 0)
         return esito;
+    if (cartellaUtente) {
+        try {
+            const auto pronta = legge::PreparaCartellaUtente();
+            if (pronta.collegamentoInterrotto) {
+                legge::MostraMessaggio(nullptr, MB_ICONWARNING,
+                                       legge::TestoCollegamentoInterrotto(
+                                           pronta.cartella / "Massime.dat",
+                                           *pronta.collegamentoInterrotto));
+            }
+        } catch (const std::exception &errore) {
+            legge::MostraMessaggio(nullptr, MB_ICONERROR,
+                                   legge::TestoErrore(legge::CartellaNonPronta, errore));
+            return 1;
+        }
+    }
 
     try {
         const auto cartella = legge::CartellaDiLavoro();
