@@ -3,10 +3,14 @@
 
 #include "avvio/disposizione.h"
 #include "avvio/formload.h"
+#include "laws/massime.h"
 
+#include <bitset>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace legge {
 
@@ -32,6 +36,8 @@ public:
     virtual void Avvisa(const std::string &testo) = 0;
 };
 
+enum class Direzione { Avanti, Indietro };
+
 // The program's one window as both front-ends behave: which law it shows, the mode its
 // menu stores, what it copies. Option.dat and Massime.dat are looked up in `cartella`.
 class Finestra : public FinestraAvvio {
@@ -45,6 +51,16 @@ public:
     // height that fits them. Throws ErroreFile when the law file cannot be read; the window
     // then keeps what it showed.
     void MostraLegge(int numeroGiorno) override;
+    void UsaCasuale(SorgenteCasuale &casuale) override { m_casuale = &casuale; }
+
+    // Right and Left keys. In the day mode the next or previous law by number, 1 to 59, 500,
+    // 60 to 366, round again, skipping the numbers the file lacks; in the random mode, forward
+    // through the laws drawn in this run and then a new draw, or back through them. The mode
+    // is the one the start-up used. A law that cannot be shown leaves the window as it is, a
+    // file that cannot be read is told to the user; nothing is written.
+    void Sfoglia(Direzione direzione);
+    // Home key: the law the start-up showed.
+    void TornaAllInizio();
 
     // The user chose `scelto` in the menu: stored for the next start. Returns the mode in
     // force, which a failed write leaves as it was.
@@ -61,6 +77,15 @@ public:
     std::string TestoDaCopiare() const;
 
 private:
+    // Slots in browsing order, one for each number a law can have.
+    using Presenti = std::bitset<367>;
+
+    bool mostra(int numero, SeManca seManca);
+    const Presenti &presenti();
+    void sfogliaInOrdine(Direzione direzione);
+    void sfogliaACaso(Direzione direzione);
+    void mostraEstratta(std::size_t posizione);
+
     Vista &m_vista;
     std::filesystem::path m_cartella;
     Modo m_modo = ModoGiorno;
@@ -68,6 +93,16 @@ private:
     bool m_leggeMostrata = false;
     std::string m_titolo;
     std::string m_testo;
+
+    SorgenteCasuale *m_casuale = nullptr;
+    std::optional<int> m_inizio; // the number the start-up asked for
+    Modo m_modoInizio = ModoGiorno;
+    std::optional<int> m_numeroMostrato;
+    // Read from the file at the first key that needs it; forgotten when the file turns out
+    // to have changed.
+    std::optional<Presenti> m_presenti;
+    std::vector<int> m_estratte; // the random mode's laws shown in this run, oldest first
+    std::size_t m_posizione = 0; // which of them is on screen
 };
 
 } // namespace legge

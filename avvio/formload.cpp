@@ -30,6 +30,7 @@ void Form_Load(FinestraAvvio &finestra, const std::filesystem::path &cartella,
                const Orologio &orologio, SorgenteCasuale &casuale)
 {
     finestra.RendiInPrimoPiano();
+    finestra.UsaCasuale(casuale);
     const auto opzioni = cartella / NomeFileOpzioni;
     try {
         // A missing or empty Option.dat throws here: that is how a first run creates it.

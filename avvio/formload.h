@@ -8,6 +8,8 @@
 
 namespace legge {
 
+class SorgenteCasuale;
+
 // What the start-up needs of the window.
 class FinestraAvvio {
 public:
@@ -16,6 +18,9 @@ public:
     virtual Modo modo() const = 0;
     virtual void ImpostaModo(Modo modo) = 0;
     virtual void MostraLegge(int numeroGiorno) = 0;
+    // The source the start-up drew from, which outlives the window's run; a window that
+    // draws more laws goes on from it.
+    virtual void UsaCasuale(SorgenteCasuale & /*casuale*/) {}
 };
 
 class Orologio {

@@ -83,6 +83,11 @@ finestra che resta sopra tutte le altre: la legge del giorno oppure una a caso,
 come scelto nel menu «Opzioni». Legge e scrive Option.dat e Massime.dat nella
 cartella corrente.
 
+Nella finestra, Freccia destra e Freccia sinistra mostrano la legge successiva e
+la precedente per numero (la 500 fra la 59 e la 60; nella modalità casuale: un'altra
+a caso, e indietro quelle già uscite), Home torna a quella dell'avvio; Ctrl+C copia
+la legge, Esc chiude la finestra. Non cambiano né la modalità né i file.
+
   --cartella-utente       usa la cartella dei dati dell'utente,
                           ${XDG_DATA_HOME:-~/.local/share}/leggealgiorno: la crea
                           se manca e, se non contiene leggi (Massime.dat assente
@@ -144,7 +149,10 @@ std::string TestoAiutoWindows()
            "--cartella-utente, come lo avviano i collegamenti del menu Start e dell'esecuzione "
            "automatica, usa invece la cartella dei dati in %APPDATA%, che crea se manca e in "
            "cui copia la raccolta di leggi se non ne contiene.\n\n"
-           "Esc chiude la finestra, Ctrl+C copia la legge.";
+           "Freccia destra e Freccia sinistra mostrano la legge successiva e la precedente "
+           "per numero (nella modalità casuale: un'altra a caso, e indietro quelle già "
+           "uscite), Home torna a quella dell'avvio, Ctrl+Home e Fine scorrono una legge "
+           "lunga. Esc chiude la finestra, Ctrl+C copia la legge.";
 }
 
 } // namespace legge

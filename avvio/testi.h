@@ -18,6 +18,8 @@ namespace legge {
 inline constexpr std::string_view TitoloMessaggi{"Una Legge al Giorno"};
 inline constexpr std::string_view AvvioFallito{
     "Impossibile mostrare la legge: il programma termina."};
+inline constexpr std::string_view LeggeNonSfogliata{
+    "Impossibile leggere le leggi: resta quella mostrata."};
 inline constexpr std::string_view CartellaNonPronta{
     "Impossibile preparare la cartella dei dati: il programma termina."};
 inline constexpr std::string_view AvvioAutomaticoNonCambiato{

@@ -26,6 +26,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace legge {
@@ -130,10 +131,8 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     connect(esci, &QShortcut::activated, this, &QWidget::close);
     auto *copia = new QShortcut(QKeySequence::Copy, this);
     connect(copia, &QShortcut::activated, this, &Form1::copia);
-
-    // The desktop's keys: F10 opens the menu; End and Ctrl+Home take a long law to its end
-    // and back to its start. Home does so only while the law scrolls, for Home may mean
-    // something else to the window when there is nothing to scroll.
+    // The desktop's keys: F10 opens the menu; End and Ctrl+End take a long law to its end,
+    // Ctrl+Home back to its start, for Home belongs to the browsing below.
     auto *menu = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(menu, &QShortcut::activated, this,
             [this, opzioni] { menuBar()->setActiveAction(opzioni->menuAction()); });
@@ -145,9 +144,15 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
         connect(new QShortcut(tasto, this), &QShortcut::activated, this, allaFine);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), this), &QShortcut::activated,
             this, allInizio);
-    m_inizio = new QShortcut(QKeySequence(Qt::Key_Home), this);
-    m_inizio->setEnabled(false);
-    connect(m_inizio, &QShortcut::activated, this, allInizio);
+
+    // Through the collection; Home is the start's law.
+    const std::pair<Qt::Key, std::function<void()>> sfoglia[] = {
+        {Qt::Key_Right, [this] { m_finestra.Sfoglia(Direzione::Avanti); }},
+        {Qt::Key_Left, [this] { m_finestra.Sfoglia(Direzione::Indietro); }},
+        {Qt::Key_Home, [this] { m_finestra.TornaAllInizio(); }},
+    };
+    for (const auto &[tasto, azione] : sfoglia)
+        connect(new QShortcut(QKeySequence(tasto), this), &QShortcut::activated, this, azione);
 }
 
 void Form1::RendiInPrimoPiano()
@@ -179,6 +184,8 @@ void Form1::MostraTesto(const std::optional<std::string> &didascalia, const std:
     const QString nome = Testo(titolo);
     const QString descrizione = Testo(testo);
     m_label1->setText(descrizione);
+    // Another law, read from its top.
+    m_scorrimento->verticalScrollBar()->setValue(0);
     setAccessibleName(nome);
     setAccessibleDescription(descrizione);
     m_label1->setAccessibleName(nome);
@@ -215,7 +222,6 @@ void Form1::Applica(const Disposizione &d)
 {
     m_label1->resize(d.larghezzaTesto, d.altezzaTesto);
     m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
-    m_inizio->setEnabled(d.scorre);
     // The described height is the outer one, title bar included, as on Windows: the frame
     // the window manager really drew comes off it, and the banner, placed under the label,
     // ends where the window ends. Until the window is framed there is nothing to take off;

@@ -74,7 +74,6 @@ private:
     QPixmap m_sfondo;
     Area *m_area = nullptr;
     QScrollArea *m_scorrimento = nullptr;
-    QShortcut *m_inizio = nullptr; // Home, while the law scrolls
     QSize m_corniceUsata;          // the frame the last layout took off
     QLabel *m_label1 = nullptr;
     QLabel *m_image1 = nullptr;

@@ -4,10 +4,12 @@
 #include "avvio/finestra.h"
 #include "avvio/testi.h"
 #include "sistema/errorefile.h"
+#include "supporto/finti.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -272,3 +274,134 @@ TEST_CASE("nomi non UTF-8 nel messaggio d'errore")
 }
 
 #endif
+
+namespace {
+
+// A collection where law N is titled "Legge N"; no numbers means every number.
+std::string Raccolta(std::vector<int> numeri)
+{
+    if (numeri.empty()) {
+        for (int n = 1; n <= 366; ++n)
+            numeri.push_back(n);
+        numeri.push_back(500);
+    }
+    std::string testo = "/";
+    for (const int n : numeri) {
+        char campo[8];
+        std::snprintf(campo, sizeof campo, "%03d", n);
+        testo += std::string(campo) + " Legge " + std::to_string(n) + "\r\nTesto./";
+    }
+    return testo;
+}
+
+// The draw that NumeroCasuale turns into `numero`.
+float Estrazione(int numero)
+{
+    return (float(numero) - 0.5f) / 365.f;
+}
+
+int NumeroMostrato(const VistaFinta &vista)
+{
+    const auto spazio = vista.didascalia.rfind(' ');
+    return spazio == std::string::npos ? 0 : std::atoi(vista.didascalia.c_str() + spazio + 1);
+}
+
+} // namespace
+
+// After the start-up: '>' Right, '<' Left, 'H' Home; the number on screen after each key.
+TEST_CASE("sfogliare le leggi")
+{
+    struct Riga {
+        const char *nome;
+        std::vector<int> numeri; // in the file; none: all of them
+        Data oggi;
+        bool casuale;
+        std::vector<float> estrazioni; // the start-up's first
+        std::string tasti;
+        std::vector<int> mostrati; // the start's, then one after each key
+    };
+    const Riga righe[] = {
+        {"avanti, indietro, Home", {}, {2023, 5, 3}, false, {}, ">><H", {123, 124, 125, 124, 123}},
+        {"dal 366 si torna all'1", {}, {2024, 12, 31}, false, {}, "><", {366, 1, 366}},
+        {"indietro dall'1 si va al 366", {}, {2023, 1, 1}, false, {}, "<", {1, 366}},
+        {"anno comune: fra il 59 e il 60 c'è il 500", {}, {2023, 2, 28}, false, {}, ">>",
+         {59, 500, 60}},
+        {"anno comune: indietro dal 60", {}, {2023, 3, 1}, false, {}, "<", {60, 500}},
+        {"anno bisestile: dal 29 febbraio", {}, {2024, 2, 29}, false, {}, "><<", {500, 60, 500, 59}},
+        {"anno bisestile: dal 1° marzo, il 61", {}, {2024, 3, 1}, false, {}, "<<", {61, 60, 500}},
+        {"numeri mancanti saltati", {300, 1, 500, 5}, {2023, 1, 1}, false, {}, ">>>><",
+         {1, 5, 500, 300, 1, 300}},
+        // The start's law is missing: the window stays empty until a key finds one.
+        {"legge di partenza mancante", {10, 20}, {2023, 1, 15}, false, {}, ">H<", {0, 20, 20, 10}},
+        {"una legge sola", {123}, {2023, 5, 3}, false, {}, "><H", {123, 123, 123, 123}},
+        {"casuale: avanti estrae, indietro ripercorre",
+         {},
+         {2023, 5, 3},
+         true,
+         {Estrazione(200), Estrazione(10), Estrazione(20), Estrazione(30)},
+         "><<<>>>",
+         {200, 10, 200, 200, 200, 10, 20, 30}},
+        {"casuale: Home, poi avanti per le già estratte",
+         {},
+         {2023, 5, 3},
+         true,
+         {Estrazione(200), Estrazione(10), Estrazione(20)},
+         ">>H>",
+         {200, 10, 20, 200, 10}},
+        // The same law again, or one the file lacks, is drawn again.
+        {"casuale: si estrae di nuovo",
+         {5, 7, 9},
+         {2023, 5, 3},
+         true,
+         {Estrazione(5), Estrazione(5), Estrazione(8), Estrazione(9)},
+         "><",
+         {5, 9, 5}},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const std::string massime = codifica(Raccolta(r.numeri));
+        REQUIRE(scrivi(dir.file("Massime.dat"), massime));
+        REQUIRE(scrivi(dir.file("Option.dat"), r.casuale ? Casuale : Giorno));
+        VistaFinta vista;
+        Finestra finestra(vista, dir.percorso());
+        OrologioFermo orologio;
+        orologio.data = r.oggi;
+        CasualeFinto casuale;
+        casuale.estrazioni = r.estrazioni;
+        Form_Load(finestra, dir.percorso(), orologio, casuale);
+
+        std::vector<int> mostrati{NumeroMostrato(vista)};
+        for (const char tasto : r.tasti) {
+            if (tasto == 'H')
+                finestra.TornaAllInizio();
+            else
+                finestra.Sfoglia(tasto == '>' ? Direzione::Avanti : Direzione::Indietro);
+            mostrati.push_back(NumeroMostrato(vista));
+            if (mostrati.back() != 0)
+                CHECK(vista.testo == "\nTesto.");
+        }
+        CHECK(mostrati == r.mostrati);
+        CHECK(vista.avvisi.empty());
+        // Nothing written: no history, the mode as it was.
+        CHECK(leggi(dir.file("Option.dat")) == (r.casuale ? Casuale : Giorno));
+        CHECK(leggi(dir.file("Massime.dat")) == massime);
+        CHECK(std::distance(fs::directory_iterator(dir.percorso()), fs::directory_iterator()) == 2);
+    }
+}
+
+TEST_CASE("sfogliare quando il file delle leggi sparisce: detto all'utente, nulla creato")
+{
+    CartellaTemporanea dir;
+    REQUIRE(scrivi(dir.file("Massime.dat"), codifica(Raccolta({1, 2}))));
+    VistaFinta vista;
+    Finestra finestra(vista, dir.percorso());
+    finestra.MostraLegge(1);
+    REQUIRE(fs::remove(dir.file("Massime.dat")));
+    finestra.Sfoglia(Direzione::Avanti);
+    finestra.TornaAllInizio();
+    CHECK(vista.didascalia == "  Legge 1");
+    CHECK(!fs::exists(dir.file("Massime.dat")));
+    REQUIRE(vista.avvisi.size() == 2);
+    CHECK(vista.avvisi[0].find(dir.file("Massime.dat").string()) != std::string::npos);
+}

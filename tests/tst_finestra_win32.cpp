@@ -230,6 +230,18 @@ TEST_CASE("prima esecuzione: la legge di oggi, sopra le altre; il menu salva la 
     // Esc and Ctrl+C must work without a click first.
     CHECK(AttendiChe([&] { return GetForegroundWindow() == form1; }));
 
+    // The keys reach the browsing (its order is tested below the window) and the label's
+    // text, which screen readers read, follows.
+    PostMessageW(form1, WM_KEYDOWN, VK_RIGHT, 0);
+    CHECK(AttendiChe([&] { return Testo(form1) != L"  " + titolo; }));
+    CHECK(Testo(label1) == L"\nIl testo & la sua <fine>.");
+    PostMessageW(form1, WM_KEYDOWN, VK_LEFT, 0);
+    CHECK(AttendiChe([&] { return Testo(form1) == L"  " + titolo; }));
+    PostMessageW(form1, WM_KEYDOWN, VK_LEFT, 0);
+    CHECK(AttendiChe([&] { return Testo(form1) != L"  " + titolo; }));
+    PostMessageW(form1, WM_KEYDOWN, VK_HOME, 0);
+    CHECK(AttendiChe([&] { return Testo(form1) == L"  " + titolo; }));
+
     PostMessageW(form1, WM_COMMAND, Form1Win32::IdPrimoModo + 1, 0);
     CHECK(AttendiChe([&] { return leggi(cartella.file("Option.dat")) == Casuale; }));
     // The law on screen stays until the next start.

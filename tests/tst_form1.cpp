@@ -562,11 +562,24 @@ void TestForm1::mostrataSenzaX11()
 
 void TestForm1::tastiera()
 {
-    QVERIFY(scriviMassime(m_dir->path(), "/001 Prova <b>\r\nTesto &amp;./"));
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Prova <b>\r\nTesto &amp;./002 Seconda\r\nAltro./"));
     Form1 f(CartellaDiLavoro());
     f.finestra().MostraLegge(1);
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
+    // Which law comes next is decided below the window (tst_finestra): here, the keys reach
+    // it, and the screen reader hears the law that came.
+    QTest::keyClick(&f, Qt::Key_Right);
+    QCOMPARE(f.windowTitle(), QStringLiteral("  Seconda"));
+    QCOMPARE(label1(f)->text(), QStringLiteral("\nAltro."));
+    QCOMPARE(f.accessibleName(), QStringLiteral("Seconda"));
+    QCOMPARE(f.frameGeometry().height(), label1(f)->height() + 77);
+    QTest::keyClick(&f, Qt::Key_Left);
+    QCOMPARE(f.windowTitle(), QStringLiteral("  Prova <b>"));
+    QTest::keyClick(&f, Qt::Key_Right);
+    QTest::keyClick(&f, Qt::Key_Home);
+    QCOMPARE(f.windowTitle(), QStringLiteral("  Prova <b>"));
+    QCOMPARE(f.accessibleDescription(), QStringLiteral("\nTesto &amp;."));
     QTest::keySequence(&f, QKeySequence::Copy);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Prova <b>\nTesto &amp;."));
     QTest::keyClick(&f, Qt::Key_F10);

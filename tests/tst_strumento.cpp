@@ -257,6 +257,86 @@ TEST_CASE("verifica")
     }
 }
 
+TEST_CASE("cerca")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    const std::string lunga = std::string(100, 'x') + " ago " + std::string(100, 'y');
+    // The last record has no closing '/': it is no law.
+    REQUIRE(scrivi(file, codifica("/001 Legge di Murphy\r\nSe qualcosa pu\xF2 andare storto, lo "
+                                  "far\xE0. Perch\xE9?\r\n/002 PERCH\xC9 NO\r\nCitt\xE0 e l\x92ora."
+                                  "\r\n/003 Controlli\r\nUn \x1B[31m colore perche/004 senza "
+                                  "titolo citt\xE0/005 Lunga\r\n" +
+                                  lunga + "/006 Coda\r\nperche")));
+    struct Riga {
+        const char *nome;
+        std::string cercato;
+        int codice;
+        std::string uscita;
+    };
+    const std::string murphy = "001  Legge di Murphy — …a può andare storto, lo farà. Perché?\n";
+    const std::string perche = "002  PERCHÉ NO — PERCHÉ NO Città e l’ora.\n";
+    const Riga righe[] = {
+        {"maiuscole, accenti, controlli", "perche", 0,
+         murphy + perche + "003  Controlli — Controlli Un \\x1B[31m colore perche\n"},
+        {"apostrofo tipografico", "l'ora", 0, perche},
+        {"legge senza titolo", "CITTÀ", 0, perche + "004  004 senza titolo città\n"},
+        {"testo tagliato ai lati", "AGO", 0,
+         std::string("005  Lunga — …").append(29, 'x').append(" ago ").append(49, 'y') + "…\n"},
+        {"il numero non è testo", "001", 1, ""},
+        {"a capo nel testo cercato", "murphy\nse", 0,
+         "001  Legge di Murphy — Legge di Murphy Se qualcosa può andare storto, lo farà. "
+         "Perché?\n"},
+        {"oltre un record", "perche?/002", 1, ""},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const Esito esito = massime({"cerca", r.cercato, file.string()});
+        CHECK(esito.codice == r.codice);
+        CHECK(esito.uscita == r.uscita);
+        CHECK(esito.errori.empty() == (r.codice == 0));
+    }
+
+    const Esito uscitaJson = massime({"cerca", "--json", "citta", "-"}, leggi(file));
+    CHECK(uscitaJson.codice == 0);
+    const json radice = json::parse(uscitaJson.uscita, nullptr, false);
+    REQUIRE(radice.is_object());
+    CHECK(radice["leggi"] ==
+          json::parse(R"([{"numero": "002", "record": 2, "titolo": "PERCHÉ NO",
+                           "contesto": "PERCHÉ NO\nCittà e l’ora.\n"},
+                          {"numero": "004", "record": 4, "titolo": null,
+                           "contesto": "004 senza titolo città"}])"));
+}
+
+// Matches and records cut where the reading's blocks end: every law found as the window
+// would show it, its context whole.
+TEST_CASE("cerca: leggi più lunghe di un blocco")
+{
+    CartellaTemporanea cartella;
+    const auto file = cartella.file("Massime.dat");
+    std::string testo;
+    std::vector<int> attese;
+    for (int r = 1; r <= 40; ++r) {
+        // Lengths around 256 KiB and its multiples, with CRs to drop on the way.
+        const std::size_t prima = std::size_t(r) * 37 * 1024 + std::size_t(r % 7);
+        testo.append("/").append(std::to_string(100 + r)).append(" Legge\r\n");
+        testo.append(prima, 'a').append(r % 3 ? "\r\nCerca Qui" : "cerca\r\nqui");
+        if (r % 3)
+            attese.push_back(r);
+    }
+    REQUIRE(scrivi(file, codifica(testo + "/")));
+    const Esito esito = massime({"cerca", "--json", "a\nCERCA QU", file.string()});
+    CHECK(esito.codice == 0);
+    const json radice = json::parse(esito.uscita, nullptr, false);
+    REQUIRE(radice.is_object());
+    std::vector<int> trovate;
+    for (const json &l : radice["leggi"]) {
+        trovate.push_back(l.value("record", 0));
+        CHECK(l.value("contesto", "") == std::string("…").append(31, 'a') + "\nCerca Qui");
+    }
+    CHECK(trovate == attese);
+}
+
 TEST_CASE("statistiche")
 {
     CartellaTemporanea cartella;
@@ -454,7 +534,10 @@ TEST_CASE("uso")
         {"versione", {"--version"}, 0, "Una Legge al Giorno "},
         {"--tutti è solo di verifica", {"mostra", "--tutti", "1"}, 2, ""},
         {"nessun comando", {}, 2, ""},
-        {"comando sconosciuto", {"cerca"}, 2, ""},
+        {"comando sconosciuto", {"trova"}, 2, ""},
+        {"cerca senza testo", {"cerca"}, 2, ""},
+        {"cerca un testo vuoto", {"cerca", ""}, 2, ""},
+        {"cerca un carattere che Windows-1252 non ha", {"cerca", "\xC5\x82"}, 2, ""},
         {"opzione di un altro comando", {"mostra", "--grezzo", "1"}, 2, ""},
         {"numero di legge zero", {"mostra", "0"}, 2, ""},
         {"numero di legge con lettere", {"mostra", "1a"}, 2, ""},

@@ -5,6 +5,7 @@
 #include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/flussi.h"
+#include "tools/cerca.h"
 #include "tools/comandi.h"
 #include "tools/testi.h"
 #include "tools/uscita.h"
@@ -35,6 +36,7 @@ constexpr Comando Comandi[] = {
     {"codifica", ComandoCodifica, false, false, true, testi::AiutoCodifica},
     {"verifica", ComandoVerifica, true, false, false, testi::AiutoVerifica, true},
     {"statistiche", ComandoStatistiche, false, false, false, testi::AiutoStatistiche},
+    {"cerca", ComandoCerca, true, false, false, testi::AiutoCerca},
 };
 
 void scriviErrore(const std::string &testo)

@@ -24,13 +24,14 @@ Comandi:
   codifica [TESTO] -o FILE   scrive il file delle leggi a partire da un testo UTF-8
   verifica [FILE]            elenca i problemi del file
   statistiche [FILE]         quanti record ha il file, il testo più corto e il più lungo
+  cerca TESTO [FILE]         le leggi che contengono TESTO, senza badare a maiuscole e accenti
   --version                  la versione del programma
 
 FILE è ./Massime.dat quando manca, lo standard input quando è «-». Su un terminale i
 caratteri di controllo del testo delle leggi si vedono come sequenze («\x1B»), senza
 effetto. «massime COMANDO --help» descrive ogni comando.
 
-Esito: 0 riuscito; 1 legge non trovata (mostra) o problemi trovati (verifica);
+Esito: 0 riuscito; 1 legge non trovata (mostra, cerca) o problemi trovati (verifica);
 2 argomenti sbagliati o errore su un file (il messaggio dice quale e perché).
 )";
 }
@@ -129,6 +130,24 @@ caratteri di controllo si vede con sequenze («\n»), sempre su una riga.
 )";
 }
 
+std::string_view AiutoCerca()
+{
+    return R"(Uso: massime cerca [--json] TESTO [FILE]
+
+Scrive le leggi del file (./Massime.dat se manca, lo standard input se è «-») il cui
+titolo o testo contiene TESTO, senza badare a maiuscole, minuscole e accenti: «perche»
+trova «Perché», «citta» trova «città»; gli apostrofi e le virgolette tipografici valgono
+come quelli semplici. Una riga per legge: il numero, il titolo e il testo intorno al primo
+punto in cui compare («…» dove è tagliato); i caratteri di controllo si vedono come
+sequenze («\x1B»). Il file non viene mai creato né modificato e viene letto una volta
+sola, con poca memoria qualunque sia la sua dimensione. Esito 1 se nessuna legge lo
+contiene.
+
+  --json   un oggetto JSON: {"cercato", "file", "leggi": [{"numero", "record",
+           "titolo" (testo o null), "contesto"}]}
+)";
+}
+
 // ---- What the tool says on standard error ----
 
 std::string Messaggio(std::string_view testo)
@@ -189,6 +208,16 @@ std::string MancaIlFileDaScrivere()
     return "manca il file da scrivere: indicalo con -o FILE";
 }
 
+std::string TestoDaCercareVuoto()
+{
+    return "il testo da cercare è vuoto";
+}
+
+std::string TestoDaCercareNonUtf8()
+{
+    return "il testo da cercare non è UTF-8 valido";
+}
+
 std::string NomeVuoto()
 {
     return "«»";
@@ -212,6 +241,12 @@ std::string MemoriaEsaurita()
 std::string LeggeNonTrovata(int numero, std::string_view file)
 {
     return Messaggio("la legge " + std::to_string(numero) + " non c'è in " + std::string(file));
+}
+
+std::string NessunaLeggeContiene(std::string_view cercato, std::string_view file)
+{
+    return Messaggio("nessuna legge contiene «" + std::string(cercato) + "» in " +
+                     std::string(file));
 }
 
 std::string NonHoScritto(std::optional<std::string_view> file)
@@ -302,6 +337,16 @@ std::string Riepilogo(std::string_view file, std::size_t record, std::size_t pro
             : problemi == 1 ? std::string("1 problema")
                             : std::to_string(problemi) + " problemi") +
            "\n";
+}
+
+std::string RigaTrovata(std::string_view numero, const std::optional<std::string> &titolo,
+                        std::string_view contesto)
+{
+    std::string riga(numero);
+    riga += "  ";
+    if (titolo)
+        riga += *titolo + " — ";
+    return riga + std::string(contesto) + "\n";
 }
 
 std::string QuantiRecord(std::size_t record)

@@ -23,6 +23,7 @@ std::string_view AiutoDecodifica();
 std::string_view AiutoCodifica();
 std::string_view AiutoVerifica();
 std::string_view AiutoStatistiche();
+std::string_view AiutoCerca();
 
 // ---- Standard error ----
 // A whole line: the tool's name, then `testo`.
@@ -39,6 +40,8 @@ std::string ArgomentoDiTroppo(std::string_view argomento);
 std::string DataNonValida(std::string_view data);
 std::string NumeroNonValido(std::string_view numero);
 std::string MancaIlFileDaScrivere();
+std::string TestoDaCercareVuoto();
+std::string TestoDaCercareNonUtf8();
 // How an empty file name is shown.
 std::string NomeVuoto();
 // Whole lines.
@@ -46,6 +49,7 @@ std::string ErroreSullUscita(const legge::ErroreFile &errore);
 std::string ErroreSulFile(std::string_view nome, const legge::ErroreFile &errore);
 std::string MemoriaEsaurita();
 std::string LeggeNonTrovata(int numero, std::string_view file);
+std::string NessunaLeggeContiene(std::string_view cercato, std::string_view file);
 // codifica: what went wrong in the text, and that the output was not written (`file`
 // none for standard output).
 std::string NonHoScritto(std::optional<std::string_view> file);
@@ -68,6 +72,9 @@ std::string RigaProblema(std::optional<std::size_t> record, std::optional<std::u
 // After the problems listed: how many more there are.
 std::string AltriProblemi(std::size_t quanti);
 std::string Riepilogo(std::string_view file, std::size_t record, std::size_t problemi);
+// cerca: one law found, its parts already on one line.
+std::string RigaTrovata(std::string_view numero, const std::optional<std::string> &titolo,
+                        std::string_view contesto);
 // statistiche.
 std::string QuantiRecord(std::size_t record);
 std::string CorpoEstremo(bool piuLungo, std::uint64_t caratteri, std::string_view numero,

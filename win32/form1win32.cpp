@@ -123,7 +123,11 @@ Form1Win32::Form1Win32(HINSTANCE istanza, std::filesystem::path cartella)
 
     ACCEL tasti[] = {{FVIRTKEY, VK_ESCAPE, IdEsci},
                      {FVIRTKEY | FCONTROL, 'C', IdCopia},
-                     {FVIRTKEY | FCONTROL, VK_INSERT, IdCopia}};
+                     {FVIRTKEY | FCONTROL, VK_INSERT, IdCopia},
+                     // Only without Ctrl: Ctrl+Home still reaches the label and scrolls.
+                     {FVIRTKEY, VK_RIGHT, IdAvanti},
+                     {FVIRTKEY, VK_LEFT, IdIndietro},
+                     {FVIRTKEY, VK_HOME, IdInizio}};
     m_acceleratori = CreateAcceleratorTableW(tasti, static_cast<int>(std::size(tasti)));
 
     // Laid out for the main monitor; the window itself waits until it is needed.
@@ -510,6 +514,13 @@ LRESULT Form1Win32::messaggio(UINT msg, WPARAM w, LPARAM l)
             return 0;
         case IdCopia:
             copia();
+            return 0;
+        case IdAvanti:
+        case IdIndietro:
+            m_finestra.Sfoglia(LOWORD(w) == IdAvanti ? Direzione::Avanti : Direzione::Indietro);
+            return 0;
+        case IdInizio:
+            m_finestra.TornaAllInizio();
             return 0;
         }
         break;

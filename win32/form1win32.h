@@ -22,6 +22,9 @@ public:
     static constexpr UINT IdPrimoModo = 1;
     static constexpr UINT IdEsci = 100;  // Esc
     static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
+    static constexpr UINT IdAvanti = 102;   // Right
+    static constexpr UINT IdIndietro = 103; // Left
+    static constexpr UINT IdInizio = 104;   // Home; Ctrl+Home scrolls to the top
 
     // Prepares the window; the system's window is made, hidden, when first needed. Option.dat
     // and Massime.dat are looked up in `cartella`. Throws std::system_error when the system
