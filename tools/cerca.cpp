@@ -3,6 +3,8 @@
 // accents, found in one pass over the file that keeps no more than a few lines of it.
 #include "tools/cerca.h"
 
+#include "tools/comandi.h"
+
 #include "laws/cp1252.h"
 #include "laws/massime.h"
 #include "sistema/argomenti.h"
@@ -348,20 +350,6 @@ private:
     std::uint64_t m_fineContesto = 0;
 };
 
-bool standard(const std::filesystem::path &nome)
-{
-    return nome == "-";
-}
-
-std::string nomeDi(const std::filesystem::path &nome)
-{
-    if (standard(nome))
-        return std::string(legge::NomeIngressoStandard);
-    if (nome.empty())
-        return testi::NomeVuoto();
-    return std::filesystem::absolute(nome).lexically_normal().string();
-}
-
 // A law's words on one line, whatever they hold.
 std::string SuUnaRiga(const std::string &cp1252)
 {
@@ -411,15 +399,15 @@ int ComandoCerca(const Argomenti &argomenti)
     const std::filesystem::path nome = legge::PercorsoUtf8(
         argomenti.posizionali.size() > 1 ? argomenti.posizionali[1] : legge::NomeFileMassime);
     legge::FileAperto proprio;
-    if (!standard(nome))
+    if (!Standard(nome))
         proprio = legge::ApriInLettura(nome);
-    legge::FileAperto &file = standard(nome) ? legge::IngressoStandard() : proprio;
+    legge::FileAperto &file = Standard(nome) ? legge::IngressoStandard() : proprio;
 
     Uscita &uscita = UscitaComandi();
     std::size_t trovate = 0;
     if (argomenti.json)
         uscita.testo("{\"cercato\": " + StringaJson(cercato) +
-                     ", \"file\": " + StringaJson(nomeDi(nome)) + ", \"leggi\": [");
+                     ", \"file\": " + StringaJson(NomeGrezzo(nome)) + ", \"leggi\": [");
     Ricerca ricerca(std::move(ago), [&](const Trovata &t) {
         if (argomenti.json) {
             uscita.testo((trovate ? ",\n  " : "\n  ") + std::string("{\"numero\": ") +
@@ -441,7 +429,7 @@ int ComandoCerca(const Argomenti &argomenti)
     if (trovate == 0) {
         uscita.svuota();
         legge::ErroreStandard().scriviTesto(
-            testi::NessunaLeggeContiene(Visibile(cercato, true), Visibile(nomeDi(nome), true)));
+            testi::NessunaLeggeContiene(Visibile(cercato, true), NomeDi(nome)));
         return NonTrovatoOProblemi;
     }
     return Riuscito;

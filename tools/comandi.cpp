@@ -22,6 +22,25 @@
 
 namespace massime {
 
+bool Standard(const std::filesystem::path &nome)
+{
+    return nome == "-";
+}
+
+std::string NomeGrezzo(const std::filesystem::path &nome)
+{
+    if (Standard(nome))
+        return std::string(legge::NomeIngressoStandard);
+    if (nome.empty())
+        return testi::NomeVuoto();
+    return std::filesystem::absolute(nome).lexically_normal().string();
+}
+
+std::string NomeDi(const std::filesystem::path &nome)
+{
+    return Visibile(NomeGrezzo(nome), true);
+}
+
 namespace {
 
 using legge::DimensioneBlocco;
@@ -32,39 +51,18 @@ void scrivi(std::string_view testo)
     UscitaComandi().testo(testo);
 }
 
-bool standard(const std::filesystem::path &nome)
-{
-    return nome == "-";
-}
-
-// How a file is named in what the tool writes: as JSON carries it, and as text shows it,
-// where a control character in a name must not act on the terminal.
-std::string nomeGrezzo(const std::filesystem::path &nome)
-{
-    if (standard(nome))
-        return std::string(legge::NomeIngressoStandard);
-    if (nome.empty())
-        return testi::NomeVuoto();
-    return std::filesystem::absolute(nome).lexically_normal().string();
-}
-
-std::string nomeDi(const std::filesystem::path &nome)
-{
-    return Visibile(nomeGrezzo(nome), true);
-}
-
 // The law file a command reads: standard input for "-". Whatever the user names is read,
 // a pipe included: the tool waits only where it was told to.
 class Sorgente {
 public:
     explicit Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
     {
-        if (!standard(m_nome))
+        if (!Standard(m_nome))
             m_proprio = legge::ApriInLettura(m_nome);
     }
-    legge::FileAperto &file() { return standard(m_nome) ? legge::IngressoStandard() : m_proprio; }
-    std::string nome() const { return nomeDi(m_nome); }
-    std::string nomeGrezzo() const { return massime::nomeGrezzo(m_nome); }
+    legge::FileAperto &file() { return Standard(m_nome) ? legge::IngressoStandard() : m_proprio; }
+    std::string nome() const { return NomeDi(m_nome); }
+    std::string NomeGrezzo() const { return massime::NomeGrezzo(m_nome); }
 
 private:
     std::filesystem::path m_nome;
@@ -233,20 +231,20 @@ int ComandoCodifica(const Argomenti &argomenti)
     const std::filesystem::path ingresso =
         legge::PercorsoUtf8(argomenti.posizionali.empty() ? "-" : argomenti.posizionali[0]);
     const std::filesystem::path uscita = legge::PercorsoUtf8(*argomenti.uscita);
-    const std::string nome = nomeDi(ingresso);
+    const std::string nome = NomeDi(ingresso);
     const std::string nonScritto = testi::NonHoScritto(
-        standard(uscita) ? std::nullopt : std::optional<std::string_view>(nomeDi(uscita)));
+        Standard(uscita) ? std::nullopt : std::optional<std::string_view>(NomeDi(uscita)));
 
     // Scrambled bytes on a terminal would be read as its commands.
-    if (standard(uscita) && UscitaComandi().terminale())
+    if (Standard(uscita) && UscitaComandi().terminale())
         throw ErroreUso{testi::NonSuUnTerminale()};
     Sorgente sorgente(ingresso);
-    if (!standard(uscita) && legge::StessoFile(sorgente.file(), uscita))
-        throw ErroreUso{testi::UscitaUgualeAlTesto(nomeDi(uscita))};
+    if (!Standard(uscita) && legge::StessoFile(sorgente.file(), uscita))
+        throw ErroreUso{testi::UscitaUgualeAlTesto(NomeDi(uscita))};
     // Made before reading, so that a target that cannot be written is told at once; what
     // it gathers reaches the path only when the whole text has proved good.
     std::optional<legge::SostituzioneFile> file;
-    if (!standard(uscita))
+    if (!Standard(uscita))
         file.emplace(uscita);
 
     legge::CodificatoreMassime codificatore;
@@ -324,7 +322,7 @@ int ComandoVerifica(const Argomenti &argomenti)
 {
     controllaPosizionali(argomenti, 0, 1);
     Sorgente sorgente(fileDaLeggere(argomenti, 0));
-    const std::string percorso = sorgente.nomeGrezzo();
+    const std::string percorso = sorgente.NomeGrezzo();
 
     // Problems are written as they are found, so that a file of any size needs no more
     // memory than one of them.

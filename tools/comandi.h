@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ inline constexpr std::size_t ProblemiElencati = 100;
 struct ErroreUso {
     std::string messaggio;
 };
+
+// How a file is named in what the tool writes: "-" is standard input, a name is made
+// absolute; as JSON carries it (NomeGrezzo) and as text shows it (NomeDi), where a control
+// character in a name must not act on the terminal.
+bool Standard(const std::filesystem::path &nome);
+std::string NomeGrezzo(const std::filesystem::path &nome);
+std::string NomeDi(const std::filesystem::path &nome);
 
 int ComandoNumero(const Argomenti &argomenti);
 int ComandoMostra(const Argomenti &argomenti);
