@@ -3,6 +3,7 @@
 #include "avvio/testi.h"
 
 #include "avvio/rigadicomando.h"
+#include "laws/massime.h"
 #include "sistema/cartelle.h"
 #include "sistema/file.h"
 
@@ -42,14 +43,20 @@ std::string TestoErrore(std::string_view premessa, const std::exception &errore)
     return testo;
 }
 
-std::string TestoCollegamentoInterrotto(const std::filesystem::path &massime,
+std::string TestoCollegamentoInterrotto(const std::filesystem::path &cartella,
                                         const std::filesystem::path &destinazione)
 {
+    const std::filesystem::path massime = cartella / NomeFileMassime;
     std::string testo = "«" + Utf8(massime) + "» è un collegamento simbolico";
     if (destinazione != massime)
         testo += " a «" + Utf8(destinazione) + "»";
     testo += ", che non esiste: nessuna legge da mostrare finché non lo correggi o lo togli.";
     return testo;
+}
+
+std::string TestoAttenzione(std::string_view programma, std::string_view testo)
+{
+    return Mostrabile(programma) + ": attenzione: " + std::string(testo) + "\n";
 }
 
 std::string TestoAvvioAutomatico(AvvioAutomatico esito, const std::filesystem::path &voce)

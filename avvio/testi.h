@@ -38,9 +38,11 @@ inline constexpr std::string_view NotaMenu[] = {"-------------------------", "Le
 // about a file, or the bare reason otherwise.
 std::string TestoErrore(std::string_view premessa, const std::exception &errore);
 
-// A user's Massime.dat that is a link to nothing: the program goes on, with no law to show.
-std::string TestoCollegamentoInterrotto(const std::filesystem::path &massime,
+// The user's Massime.dat in `cartella` is a link to nothing: the program goes on, with no
+// law to show. On a terminal the same words follow the program's name and a warning.
+std::string TestoCollegamentoInterrotto(const std::filesystem::path &cartella,
                                         const std::filesystem::path &destinazione);
+std::string TestoAttenzione(std::string_view programma, std::string_view testo);
 
 // What --avvio-automatico did, on standard output; a value it does not take, on standard
 // error.

@@ -169,8 +169,8 @@ int main(int argc, char **argv)
             const auto pronta = legge::PreparaCartellaUtente();
             if (pronta.collegamentoInterrotto) {
                 const std::string testo = legge::TestoCollegamentoInterrotto(
-                    pronta.cartella / "Massime.dat", *pronta.collegamentoInterrotto);
-                Scrivi(stderr, g_programma + ": attenzione: " + testo + "\n");
+                    pronta.cartella, *pronta.collegamentoInterrotto);
+                Scrivi(stderr, legge::TestoAttenzione(g_programma, testo));
                 avviso = QString::fromStdString(testo);
             }
         } catch (const std::exception &errore) {

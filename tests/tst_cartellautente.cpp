@@ -129,7 +129,7 @@ TEST_CASE("la cartella dell'utente preparata")
         case Atteso::Avvisa:
             CHECK(!fs::exists(altrove));
             CHECK(*pronta.collegamentoInterrotto == altrove);
-            CHECK(TestoCollegamentoInterrotto(massime, altrove).find(altrove.string()) !=
+            CHECK(TestoCollegamentoInterrotto(pronta.cartella, altrove).find(altrove.string()) !=
                   std::string::npos);
             break;
         }

@@ -62,7 +62,7 @@ int WINAPI wWinMain(HINSTANCE istanza, HINSTANCE, PWSTR, int)
             if (pronta.collegamentoInterrotto) {
                 legge::MostraMessaggio(nullptr, MB_ICONWARNING,
                                        legge::TestoCollegamentoInterrotto(
-                                           pronta.cartella / "Massime.dat",
+                                           pronta.cartella,
                                            *pronta.collegamentoInterrotto));
             }
         } catch (const std::exception &errore) {
