@@ -121,9 +121,8 @@ void metti(const std::filesystem::path &percorso, const nativo::Stato &stato,
     lancia(percorso, errore);
 }
 
-} // namespace
-
-void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
+// What stands at `percorso`, refused unless it is a file that may be replaced or nothing.
+nativo::Stato statoDaSostituire(const std::filesystem::path &percorso)
 {
     nativo::Stato stato;
     if (const Codice errore = nativo::StatoDi(percorso, stato))
@@ -132,6 +131,14 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
         rifiuta(percorso, *stato.nonFile);
     if (stato.esiste && stato.solaLettura)
         rifiuta(percorso, ErroreFile::Tipo::SolaLettura);
+    return stato;
+}
+
+} // namespace
+
+void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
+{
+    const nativo::Stato stato = statoDaSostituire(percorso);
     if (stato.esiste && stato.piuNomi) {
         scriviSulPosto(percorso, stato.destinazione, contenuto, 0);
         return;
@@ -154,13 +161,7 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
 SostituzioneFile::SostituzioneFile(std::filesystem::path percorso)
     : m_percorso(std::move(percorso)), m_temporaneo(std::make_unique<nativo::Aperto>())
 {
-    nativo::Stato stato;
-    if (const Codice errore = nativo::StatoDi(m_percorso, stato))
-        lancia(m_percorso, errore);
-    if (stato.esiste && stato.nonFile)
-        rifiuta(m_percorso, *stato.nonFile);
-    if (stato.esiste && stato.solaLettura)
-        rifiuta(m_percorso, ErroreFile::Tipo::SolaLettura);
+    const nativo::Stato stato = statoDaSostituire(m_percorso);
     if (const Codice errore = nativo::CreaTemporaneo(stato, *m_temporaneo, m_nomeTemporaneo)) {
         // Written in place at the end, as SostituisciFile would; until then it waits here.
         if (!nativo::RifiutoDellaCartella(errore))
