@@ -172,7 +172,7 @@ int main(int argc, char **argv)
         return legge.trovata && legge.titolo == "Ultima legge";
     });
     misuraStrumento(file, byte, "mostra", "500");
-    // Every byte folded and searched; only the last law holds the text.
+    // Every byte looked at; only the last law holds the text, and only it is decoded.
     misuraStrumento(file, byte, "cerca", "FONDO DEL FILE");
 
     if (temporaneo)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "laws/cp1252.h"
 
+#include "sistema/utf8.h"
+
 #include <array>
 
 namespace legge {
@@ -39,37 +41,6 @@ int byteCp1252(char32_t c)
     return -1;
 }
 
-// Decodes one UTF-8 sequence at `i`; returns its length, or 0 when it is not valid.
-std::size_t decodifica(std::string_view s, std::size_t i, char32_t &c)
-{
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t lunghezza;
-    char32_t minimo;
-    if (b < 0x80) {
-        c = b;
-        return 1;
-    } else if ((b & 0xE0) == 0xC0) {
-        lunghezza = 2, c = b & 0x1F, minimo = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        lunghezza = 3, c = b & 0x0F, minimo = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-        lunghezza = 4, c = b & 0x07, minimo = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + lunghezza > s.size())
-        return 0;
-    for (std::size_t k = 1; k < lunghezza; ++k) {
-        const auto seguito = static_cast<unsigned char>(s[i + k]);
-        if ((seguito & 0xC0) != 0x80)
-            return 0;
-        c = (c << 6) | (seguito & 0x3F);
-    }
-    if (c < minimo || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return 0;
-    return lunghezza;
-}
-
 } // namespace
 
 char32_t CarattereCp1252(unsigned char byte)
@@ -98,7 +69,7 @@ ConversioneInCp1252 Utf8InCp1252(std::string_view utf8)
     std::size_t riga = 1, colonna = 1;
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t c = 0;
-        const std::size_t lunghezza = decodifica(utf8, i, c);
+        const std::size_t lunghezza = DecodificaUtf8(utf8, i, c);
         const int byte = lunghezza ? byteCp1252(c) : -1;
         if (byte < 0) {
             esito.riuscita = false;
@@ -119,6 +90,37 @@ ConversioneInCp1252 Utf8InCp1252(std::string_view utf8)
         i += lunghezza;
     }
     return esito;
+}
+
+std::string PiegaCp1252(std::string_view testo)
+{
+    std::string piegato(testo);
+    for (char &c : piegato)
+        c = PiegaCarattereCp1252(static_cast<unsigned char>(c));
+    return piegato;
+}
+
+std::string NormalizzaTestoDaCercare(std::string_view utf8)
+{
+    std::string normale;
+    normale.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c = 0;
+        const std::size_t lunghezza = DecodificaUtf8(utf8, i, c);
+        if (lunghezza == 0) {
+            normale += utf8[i++];
+            continue;
+        }
+        const bool accento = c >= 0x0300 && c <= 0x036F;
+        // Modifier letter apostrophe, prime, fullwidth apostrophe.
+        const bool apostrofo = c == 0x02BC || c == 0x2032 || c == 0xFF07;
+        if (apostrofo)
+            normale += '\'';
+        else if (!accento)
+            normale.append(utf8.substr(i, lunghezza));
+        i += lunghezza;
+    }
+    return normale;
 }
 
 } // namespace legge

@@ -1,21 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "laws/massime.h"
 
+#include "laws/formato.h"
+
 #include "sistema/file.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <memory>
 
 namespace legge {
 
 namespace {
 
-constexpr unsigned char Inversione = 0xFF;
-constexpr char Separatore = '/';
-constexpr char Separato = static_cast<char>(Separatore ^ Inversione);
-constexpr char CrCodificato = static_cast<char>('\r' ^ Inversione);
+using namespace formato;
 
 // Appends the unscrambled bytes of [inizio, fine) to `testo`, leaving out CRs.
 void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
@@ -60,47 +57,6 @@ private:
     int m_numero;
 };
 
-// What the pass hands over: the bytes as stored, or their plain text.
-enum class Forma { Memorizzata, Chiara };
-
-// The one pass over the file that every reader of it builds on. It hands over, in order,
-// each run of bytes between separators as testo(inizio, fine, posizione) and each separator
-// as separatore(posizione); either may return false to stop. A run is never empty, holds no
-// separator, and may be cut where a block of the file ends; its bytes are the caller's to
-// change. Returns the size of the file, or nothing when the pass was stopped. Inlined into
-// each reader, so that the reader's state stays in registers: the lookup's speed rests on it.
-template <Forma forma, class PerTesto, class PerSeparatore>
-[[gnu::always_inline]] inline std::optional<std::uint64_t>
-scandisci(FileAperto &sorgente, PerTesto testo, PerSeparatore separatore)
-{
-    constexpr char cercato = forma == Forma::Chiara ? Separatore : Separato;
-    const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    std::uint64_t base = 0;
-    while (const std::size_t letti = sorgente.leggi(blocco.get(), DimensioneBlocco)) {
-        char *const inizio = blocco.get();
-        char *const fine = inizio + letti;
-        if constexpr (forma == Forma::Chiara) {
-            for (char *p = inizio; p != fine; ++p)
-                *p = static_cast<char>(*p ^ Inversione);
-        }
-        for (char *p = inizio; p < fine;) {
-            auto *sep =
-                static_cast<char *>(std::memchr(p, cercato, static_cast<std::size_t>(fine - p)));
-            char *const fineTesto = sep ? sep : fine;
-            if (fineTesto != p &&
-                !testo(p, fineTesto, base + static_cast<std::uint64_t>(p - inizio)))
-                return std::nullopt;
-            if (!sep)
-                break;
-            if (!separatore(base + static_cast<std::uint64_t>(sep - inizio)))
-                return std::nullopt;
-            p = sep + 1;
-        }
-        base += letti;
-    }
-    return base;
-}
-
 // Where the title of a record's text starts, and the line break that ends it, if any: the
 // title opens at the first capital A..Z among the first six characters (with none, at the
 // start) and runs to the first line break after that. `primi` is the text or its first
@@ -113,12 +69,7 @@ struct Titolo {
 Titolo trovaTitolo(std::string_view primi, std::optional<std::uint64_t> aCapoOltre = {})
 {
     Titolo titolo;
-    for (std::size_t i = 0; i < 6 && i < primi.size(); ++i) {
-        if (primi[i] >= 'A' && primi[i] <= 'Z') {
-            titolo.inizio = i;
-            break;
-        }
-    }
+    titolo.inizio = InizioTitolo(primi).value_or(0);
     // Two plain searches cost less than one for either byte; a CR is dropped before the
     // text gets here, but one that is left ends the line too.
     if (const auto trovato =
@@ -311,7 +262,7 @@ void OsservaMassime(FileAperto &sorgente, OsservatoreMassime &osservatore)
     AnalisiRecord analisi;
     std::size_t indice = 0;
     bool inRecord = false;
-    const auto dimensione = scandisci<Forma::Chiara>(
+    const auto dimensione = Scandisci<Forma::Chiara>(
         sorgente,
         [&](const char *inizio, const char *fine, std::uint64_t posizione) {
             const std::string_view chiaro(inizio, static_cast<std::size_t>(fine - inizio));
@@ -443,7 +394,7 @@ void PercorriMassime(FileAperto &sorgente, VisitatoreMassime &visitatore)
         corrente.posizione = posizione + 1; // its text is set when it proves wanted
         return true;
     };
-    const auto dimensione = scandisci<Forma::Memorizzata>(sorgente, testo, separatore);
+    const auto dimensione = Scandisci<Forma::Memorizzata>(sorgente, testo, separatore);
     if (dimensione && inRecord && *dimensione > corrente.posizione)
         visitatore.coda(corrente.posizione, *dimensione - corrente.posizione);
 }

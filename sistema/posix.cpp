@@ -4,6 +4,7 @@
 #include "sistema/cartelle.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
+#include "sistema/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -90,22 +91,8 @@ std::optional<std::string_view> variabile(const char *nome)
 // The length of the UTF-8 character at `testo[i]`, or 0 when none starts there.
 std::size_t carattereUtf8(std::string_view testo, std::size_t i)
 {
-    const auto c = static_cast<unsigned char>(testo[i]);
-    const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3
-                                                             : c >= 0xF0 && c < 0xF5 ? 4
-                                                                                     : 0;
-    if (n == 0 || i + n > testo.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(testo[i + k]) & 0xC0) != 0x80)
-            return 0;
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters either.
-    const auto secondo = static_cast<unsigned char>(testo[i + 1 < testo.size() ? i + 1 : i]);
-    if ((c == 0xE0 && secondo < 0xA0) || (c == 0xED && secondo >= 0xA0) ||
-        (c == 0xF0 && secondo < 0x90) || (c == 0xF4 && secondo >= 0x90))
-        return 0;
-    return n;
+    char32_t c = 0;
+    return DecodificaUtf8(testo, i, c);
 }
 
 // `testo` from the encoding of the user's locale into UTF-8; nothing when that encoding is

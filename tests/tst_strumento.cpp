@@ -280,6 +280,8 @@ TEST_CASE("cerca")
         {"maiuscole, accenti, controlli", "perche", 0,
          murphy + perche + "003  Controlli — Controlli Un \\x1B[31m colore perche\n"},
         {"apostrofo tipografico", "l'ora", 0, perche},
+        {"accento scomposto", "PERCHE\xCC\x81", 0,
+         murphy + perche + "003  Controlli — Controlli Un \\x1B[31m colore perche\n"},
         {"legge senza titolo", "CITTÀ", 0, perche + "004  004 senza titolo città\n"},
         {"testo tagliato ai lati", "AGO", 0,
          std::string("005  Lunga — …").append(29, 'x').append(" ago ").append(49, 'y') + "…\n"},

@@ -9,6 +9,7 @@
 #include "sistema/file.h"
 #include "sistema/flussi.h"
 #include "sistema/orologio.h"
+#include "sistema/utf8.h"
 #include "tools/json.h"
 #include "tools/testi.h"
 #include "tools/uscita.h"
@@ -41,6 +42,47 @@ std::string NomeDi(const std::filesystem::path &nome)
     return Visibile(NomeGrezzo(nome), true);
 }
 
+Sorgente::Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
+{
+    if (!Standard(m_nome))
+        m_proprio = legge::ApriInLettura(m_nome);
+}
+
+legge::FileAperto &Sorgente::file()
+{
+    return Standard(m_nome) ? legge::IngressoStandard() : m_proprio;
+}
+
+std::string Sorgente::nome() const
+{
+    return NomeDi(m_nome);
+}
+
+std::string Sorgente::nomeGrezzo() const
+{
+    return NomeGrezzo(m_nome);
+}
+
+std::filesystem::path FileDaLeggere(const Argomenti &argomenti, std::size_t indice)
+{
+    return legge::PercorsoUtf8(argomenti.posizionali.size() > indice ? argomenti.posizionali[indice]
+                                                                     : legge::NomeFileMassime);
+}
+
+void ControllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo)
+{
+    if (argomenti.posizionali.size() < minimo)
+        throw ErroreUso{testi::MancaUnArgomento()};
+    if (argomenti.posizionali.size() > massimo)
+        throw ErroreUso{testi::ArgomentoDiTroppo(argomenti.posizionali[massimo])};
+}
+
+std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
+{
+    return std::string(testo.substr(
+        posizione, legge::LunghezzaUtf8(static_cast<unsigned char>(testo[posizione]))));
+}
+
 namespace {
 
 using legge::DimensioneBlocco;
@@ -49,38 +91,6 @@ constexpr int NumeroMassimo = 999; // three digits are all a number field holds
 void scrivi(std::string_view testo)
 {
     UscitaComandi().testo(testo);
-}
-
-// The law file a command reads: standard input for "-". Whatever the user names is read,
-// a pipe included: the tool waits only where it was told to.
-class Sorgente {
-public:
-    explicit Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
-    {
-        if (!Standard(m_nome))
-            m_proprio = legge::ApriInLettura(m_nome);
-    }
-    legge::FileAperto &file() { return Standard(m_nome) ? legge::IngressoStandard() : m_proprio; }
-    std::string nome() const { return NomeDi(m_nome); }
-    std::string NomeGrezzo() const { return massime::NomeGrezzo(m_nome); }
-
-private:
-    std::filesystem::path m_nome;
-    legge::FileAperto m_proprio;
-};
-
-std::filesystem::path fileDaLeggere(const Argomenti &argomenti, std::size_t indice)
-{
-    return legge::PercorsoUtf8(argomenti.posizionali.size() > indice ? argomenti.posizionali[indice]
-                                                                     : legge::NomeFileMassime);
-}
-
-void controllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo)
-{
-    if (argomenti.posizionali.size() < minimo)
-        throw ErroreUso{testi::MancaUnArgomento()};
-    if (argomenti.posizionali.size() > massimo)
-        throw ErroreUso{testi::ArgomentoDiTroppo(argomenti.posizionali[massimo])};
 }
 
 bool intero(std::string_view testo, int &valore)
@@ -103,13 +113,6 @@ legge::Data leggiData(const std::string &testo)
         data.giorno > legge::Mesi(data.anno)[static_cast<std::size_t>(data.mese)])
         throw errore;
     return data;
-}
-
-std::string utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
-{
-    const auto primo = static_cast<unsigned char>(testo[posizione]);
-    const std::size_t lunghezza = primo >= 0xF0 ? 4 : primo >= 0xE0 ? 3 : primo >= 0xC0 ? 2 : 1;
-    return std::string(testo.substr(posizione, lunghezza));
 }
 
 // Visits every record to find the shortest and the longest body.
@@ -146,7 +149,7 @@ legge::Data oggi()
 
 int ComandoNumero(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 0, 1);
+    ControllaPosizionali(argomenti, 0, 1);
     const legge::Data data =
         argomenti.posizionali.empty() ? oggi() : leggiData(argomenti.posizionali[0]);
     scrivi(std::to_string(legge::NumeroDelGiorno(data)) + "\n");
@@ -155,11 +158,11 @@ int ComandoNumero(const Argomenti &argomenti)
 
 int ComandoMostra(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 1, 2);
+    ControllaPosizionali(argomenti, 1, 2);
     int numero = 0;
     if (!intero(argomenti.posizionali[0], numero) || numero < 1 || numero > NumeroMassimo)
         throw ErroreUso{testi::NumeroNonValido(argomenti.posizionali[0])};
-    Sorgente sorgente(fileDaLeggere(argomenti, 1));
+    Sorgente sorgente(FileDaLeggere(argomenti, 1));
     const legge::Legge trovata = legge::CercaLegge(sorgente.file(), numero);
     const std::string titolo = legge::Cp1252InUtf8(trovata.titolo.value_or(""));
     const std::string corpo = legge::Cp1252InUtf8(trovata.corpo);
@@ -187,8 +190,8 @@ int ComandoMostra(const Argomenti &argomenti)
 
 int ComandoDecodifica(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 0, 1);
-    Sorgente sorgente(fileDaLeggere(argomenti, 0));
+    ControllaPosizionali(argomenti, 0, 1);
+    Sorgente sorgente(FileDaLeggere(argomenti, 0));
     Uscita &uscita = UscitaComandi();
     // A person reading on a terminal sees the controls spelled out; a pipe gets the text.
     const bool visibile = uscita.terminale();
@@ -225,7 +228,7 @@ int ComandoDecodifica(const Argomenti &argomenti)
 
 int ComandoCodifica(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 0, 1);
+    ControllaPosizionali(argomenti, 0, 1);
     if (!argomenti.uscita)
         throw ErroreUso{testi::MancaIlFileDaScrivere()};
     const std::filesystem::path ingresso =
@@ -277,7 +280,7 @@ int ComandoCodifica(const Argomenti &argomenti)
             const auto c = static_cast<unsigned char>(utf8[i - 1]);
             if ((c & 0xC0) == 0x80)
                 continue;
-            const std::size_t lunghezza = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            const std::size_t lunghezza = legge::LunghezzaUtf8(c);
             if (i - 1 + lunghezza > utf8.size())
                 completi = i - 1;
             break;
@@ -290,11 +293,11 @@ int ComandoCodifica(const Argomenti &argomenti)
             if (!codificatore.aggiungi(
                     legge::Utf8InCp1252(pronti.substr(0, conversione.posizione)).testo, dati))
                 return errore(problema());
-            return errore(conversione.carattere == 0
-                              ? testi::TestoNonUtf8()
-                              : testi::CarattereFuoriDaCp1252(
-                                    utf8DiUnCarattere(pronti, conversione.posizione),
-                                    conversione.carattere));
+            return errore(
+                conversione.carattere == 0
+                    ? testi::TestoNonUtf8()
+                    : testi::CarattereFuoriDaCp1252(
+                          Utf8DiUnCarattere(pronti, conversione.posizione), conversione.carattere));
         }
         if (!codificatore.aggiungi(conversione.testo, dati))
             return errore(problema());
@@ -320,9 +323,9 @@ int ComandoCodifica(const Argomenti &argomenti)
 
 int ComandoVerifica(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 0, 1);
-    Sorgente sorgente(fileDaLeggere(argomenti, 0));
-    const std::string percorso = sorgente.NomeGrezzo();
+    ControllaPosizionali(argomenti, 0, 1);
+    Sorgente sorgente(FileDaLeggere(argomenti, 0));
+    const std::string percorso = sorgente.nomeGrezzo();
 
     // Problems are written as they are found, so that a file of any size needs no more
     // memory than one of them.
@@ -338,8 +341,7 @@ int ComandoVerifica(const Argomenti &argomenti)
                 scrivi((problemi ? ",\n  " : "\n  ") + std::string("{\"tipo\": \"") +
                        NomeTipo(p.tipo) +
                        "\", \"record\": " + (p.record ? std::to_string(*p.record) : "null") +
-                       ", \"posizione\": " +
-                       (p.posizione ? std::to_string(*p.posizione) : "null") +
+                       ", \"posizione\": " + (p.posizione ? std::to_string(*p.posizione) : "null") +
                        ", \"numero\": " + (p.numero ? StringaJson(*p.numero) : "null") +
                        ", \"messaggio\": " + StringaJson(p.messaggio) + "}");
             ++problemi;
@@ -368,8 +370,8 @@ int ComandoVerifica(const Argomenti &argomenti)
 
 int ComandoStatistiche(const Argomenti &argomenti)
 {
-    controllaPosizionali(argomenti, 0, 1);
-    Sorgente sorgente(fileDaLeggere(argomenti, 0));
+    ControllaPosizionali(argomenti, 0, 1);
+    Sorgente sorgente(FileDaLeggere(argomenti, 0));
     Statistiche statistiche;
     legge::OsservaMassime(sorgente.file(), statistiche);
     std::string testo = testi::QuantiRecord(statistiche.m_record);

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sistema/file.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace massime {
@@ -19,7 +22,7 @@ struct Argomenti {
     bool json = false;
     bool grezzo = false;
     std::optional<std::string> uscita; // -o
-    bool tutti = false;                 // every problem, not only the first ones
+    bool tutti = false;                // every problem, not only the first ones
 };
 
 // How many problems verifica lists before it only counts them.
@@ -38,11 +41,33 @@ bool Standard(const std::filesystem::path &nome);
 std::string NomeGrezzo(const std::filesystem::path &nome);
 std::string NomeDi(const std::filesystem::path &nome);
 
+// The law file a command reads: standard input for "-". Whatever the user names is read,
+// a pipe included: the tool waits only where it was told to.
+class Sorgente {
+public:
+    explicit Sorgente(std::filesystem::path nome);
+    legge::FileAperto &file();
+    std::string nome() const;       // as text shows it
+    std::string nomeGrezzo() const; // as JSON carries it
+
+private:
+    std::filesystem::path m_nome;
+    legge::FileAperto m_proprio;
+};
+
+// The file named by the positional argument `indice`, Massime.dat when there is none.
+std::filesystem::path FileDaLeggere(const Argomenti &argomenti, std::size_t indice);
+// Throws ErroreUso unless between `minimo` and `massimo` positional arguments were given.
+void ControllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo);
+// The UTF-8 character at `posizione`, whole, to be named in a message.
+std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione);
+
 int ComandoNumero(const Argomenti &argomenti);
 int ComandoMostra(const Argomenti &argomenti);
 int ComandoDecodifica(const Argomenti &argomenti);
 int ComandoCodifica(const Argomenti &argomenti);
 int ComandoVerifica(const Argomenti &argomenti);
 int ComandoStatistiche(const Argomenti &argomenti);
+int ComandoCerca(const Argomenti &argomenti);
 
 } // namespace massime

@@ -5,7 +5,6 @@
 #include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/flussi.h"
-#include "tools/cerca.h"
 #include "tools/comandi.h"
 #include "tools/testi.h"
 #include "tools/uscita.h"
