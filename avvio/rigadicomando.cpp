@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/rigadicomando.h"
 
+#include "sistema/flussi.h"
+
 #include <algorithm>
 #include <array>
 
@@ -40,20 +42,7 @@ RigaDiComando Risposta(Richiesta richiesta, std::string_view argomento = {})
 // obeyed, not shown.
 std::string Mostrabile(std::string_view testo)
 {
-    std::string uscita;
-    for (std::size_t i = 0; i < testo.size(); ++i) {
-        const auto c = static_cast<unsigned char>(testo[i]);
-        const bool c1 = c == 0xC2 && i + 1 < testo.size() &&
-                        static_cast<unsigned char>(testo[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(testo[i + 1]) <= 0x9F;
-        if (c1) {
-            uscita += '?';
-            ++i;
-        } else {
-            uscita += (c < 0x20 || c == 0x7F) ? '?' : char(c);
-        }
-    }
-    return uscita;
+    return SenzaControlli(testo, Controlli::Punti);
 }
 
 std::optional<bool> SiONo(std::string_view valore)

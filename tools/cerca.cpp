@@ -29,7 +29,7 @@ std::string SuUnaRiga(const std::string &cp1252)
     // The blank lines around a law's text say nothing on one line.
     testo.erase(0, testo.find_first_not_of(' '));
     testo.erase(testo.find_last_not_of(' ') + 1);
-    return Visibile(legge::Cp1252InUtf8(testo), true);
+    return legge::SenzaControlli(legge::Cp1252InUtf8(testo), legge::Controlli::CodiciSuUnaRiga);
 }
 
 } // namespace
@@ -81,8 +81,8 @@ int ComandoCerca(const Argomenti &argomenti)
         uscita.testo(trovate ? "\n]}\n" : "]}\n");
     if (trovate == 0) {
         uscita.svuota();
-        legge::ErroreStandard().scriviTesto(
-            testi::NessunaLeggeContiene(Visibile(cercato, true), sorgente.nome()));
+        legge::ErroreStandard().scriviTesto(testi::NessunaLeggeContiene(
+            legge::SenzaControlli(cercato, legge::Controlli::CodiciSuUnaRiga), sorgente.nome()));
         return NonTrovatoOProblemi;
     }
     return Riuscito;

@@ -39,7 +39,7 @@ std::string NomeGrezzo(const std::filesystem::path &nome)
 
 std::string NomeDi(const std::filesystem::path &nome)
 {
-    return Visibile(NomeGrezzo(nome), true);
+    return legge::SenzaControlli(NomeGrezzo(nome), legge::Controlli::CodiciSuUnaRiga);
 }
 
 Sorgente::Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
@@ -175,7 +175,7 @@ int ComandoMostra(const Argomenti &argomenti)
     } else if (trovata.trovata) {
         std::string testo = titolo + corpo;
         if (UscitaComandi().terminale())
-            testo = Visibile(testo, false);
+            testo = legge::SenzaControlli(testo, legge::Controlli::Codici);
         scrivi(testo);
         if (testo.empty() || testo.back() != '\n')
             scrivi("\n");
@@ -219,7 +219,7 @@ int ComandoDecodifica(const Argomenti &argomenti)
             }
         }
         const std::string utf8 = legge::Cp1252InUtf8(testo);
-        scrivi(visibile ? Visibile(utf8, false) : utf8);
+        scrivi(visibile ? legge::SenzaControlli(utf8, legge::Controlli::Codici) : utf8);
     }
     if (crSospeso)
         scrivi(visibile ? "\\r" : "\r");
@@ -378,7 +378,9 @@ int ComandoStatistiche(const Argomenti &argomenti)
     if (statistiche.m_record > 0) {
         // A number field may hold any byte, a line break too: one record, one line.
         auto riga = [](bool piuLungo, const Statistiche::Estremo &e) {
-            return testi::CorpoEstremo(piuLungo, e.caratteri, Visibile(e.numero, true), e.record);
+            return testi::CorpoEstremo(
+                piuLungo, e.caratteri,
+                legge::SenzaControlli(e.numero, legge::Controlli::CodiciSuUnaRiga), e.record);
         };
         testo += riga(false, statistiche.m_corto);
         testo += riga(true, statistiche.m_lungo);

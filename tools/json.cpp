@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/json.h"
 
-#include "tools/uscita.h"
+#include "sistema/flussi.h"
 
 #include <cstdio>
 
@@ -15,7 +15,7 @@ std::string StringaJson(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         // Escaped like the C0 controls, so that none reaches a terminal raw.
-        if (ApreControlloC1(utf8, i)) {
+        if (legge::ApreControlloC1(utf8, i)) {
             char codice[8];
             std::snprintf(codice, sizeof codice, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
             uscita += codice;

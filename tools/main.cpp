@@ -108,7 +108,9 @@ int esegui(const Comando &comando, const std::vector<std::string> &argv)
         // What was found before the failure is still worth having.
         chiudiUscita(ErroreUsoOFile);
         const std::string nome =
-            e.percorso().empty() ? testi::NomeVuoto() : Visibile(e.percorso().string(), true);
+            e.percorso().empty()
+                ? testi::NomeVuoto()
+                : legge::SenzaControlli(e.percorso().string(), legge::Controlli::CodiciSuUnaRiga);
         scriviErrore(testi::ErroreSulFile(nome, e));
         return ErroreUsoOFile;
     } catch (const std::bad_alloc &) {

@@ -326,7 +326,9 @@ std::string RigaProblema(std::optional<std::size_t> record, std::optional<std::u
 
 std::string AltriProblemi(std::size_t quanti)
 {
-    return "… e " + (quanti == 1 ? std::string("un altro problema") : "altri " + std::to_string(quanti) + " problemi") +
+    return "… e " +
+           (quanti == 1 ? std::string("un altro problema")
+                        : "altri " + std::to_string(quanti) + " problemi") +
            ", non elencati (--tutti li elenca)\n";
 }
 

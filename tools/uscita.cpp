@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/uscita.h"
 
-#include <cstdio>
-
 namespace massime {
 
 void Uscita::testo(std::string_view utf8)
@@ -40,33 +38,6 @@ void Uscita::svuota()
 Uscita &UscitaComandi()
 {
     static Uscita uscita(legge::UscitaStandard());
-    return uscita;
-}
-
-std::string Visibile(std::string_view utf8, bool suUnaRiga)
-{
-    std::string uscita;
-    uscita.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        char codice[8];
-        if (c == '\n' || c == '\t') {
-            if (!suUnaRiga)
-                uscita += static_cast<char>(c);
-            else
-                uscita += c == '\n' ? "\\n" : "\\t";
-        } else if (c == '\r') {
-            uscita += "\\r";
-        } else if (c < 0x20 || c == 0x7F) {
-            std::snprintf(codice, sizeof codice, "\\x%02X", c);
-            uscita += codice;
-        } else if (ApreControlloC1(utf8, i)) {
-            std::snprintf(codice, sizeof codice, "\\u%04X", static_cast<unsigned char>(utf8[++i]));
-            uscita += codice;
-        } else {
-            uscita += static_cast<char>(c);
-        }
-    }
     return uscita;
 }
 

@@ -34,19 +34,4 @@ private:
 // Standard output, as every command writes it.
 Uscita &UscitaComandi();
 
-// Whether a C1 control (U+0080 to U+009F, two bytes in UTF-8) starts at `utf8[i]`: a
-// terminal may take one for the same command as ESC [ ... An undefined Windows-1252 byte in
-// a law file becomes one.
-inline bool ApreControlloC1(std::string_view utf8, std::size_t i)
-{
-    if (i + 1 >= utf8.size() || static_cast<unsigned char>(utf8[i]) != 0xC2)
-        return false;
-    const auto seguente = static_cast<unsigned char>(utf8[i + 1]);
-    return seguente >= 0x80 && seguente <= 0x9F;
-}
-
-// `utf8` with the control characters that would act on a terminal (ESC, BEL, NUL, C1
-// controls...) written out as escapes; LF and tab stay as they are unless `suUnaRiga`.
-std::string Visibile(std::string_view utf8, bool suUnaRiga);
-
 } // namespace massime

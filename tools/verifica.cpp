@@ -4,6 +4,7 @@
 #include "laws/cp1252.h"
 #include "laws/giorno.h"
 #include "laws/massime.h"
+#include "sistema/flussi.h"
 #include "tools/testi.h"
 #include "tools/uscita.h"
 
@@ -29,7 +30,7 @@ bool numeroValido(double valore)
 // line, or act on the terminal that shows it.
 std::string leggibile(std::string_view cp1252)
 {
-    return Visibile(legge::Cp1252InUtf8(cp1252), true);
+    return legge::SenzaControlli(legge::Cp1252InUtf8(cp1252), legge::Controlli::CodiciSuUnaRiga);
 }
 
 std::string numeroInTesto(double valore)
