@@ -91,9 +91,11 @@ std::optional<std::string_view> variabile(const char *nome)
 std::size_t carattereUtf8(std::string_view testo, std::size_t i)
 {
     const auto c = static_cast<unsigned char>(testo[i]);
-    const std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3
-                                                             : c >= 0xF0 && c < 0xF5 ? 4
-                                                                                     : 0;
+    const std::size_t n = c < 0x80                ? 1
+                          : c >= 0xC2 && c < 0xE0 ? 2
+                          : c >= 0xE0 && c < 0xF0 ? 3
+                          : c >= 0xF0 && c < 0xF5 ? 4
+                                                  : 0;
     if (n == 0 || i + n > testo.size())
         return 0;
     for (std::size_t k = 1; k < n; ++k) {
@@ -123,8 +125,8 @@ std::optional<std::string> dallaCodificaLocale(std::string testo)
     std::size_t restanti = testo.size();
     char *uscita = utf8.data();
     std::size_t spazio = utf8.size();
-    const bool riuscita =
-        ::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) != static_cast<std::size_t>(-1);
+    const bool riuscita = ::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) !=
+                          static_cast<std::size_t>(-1);
     ::iconv_close(conversione);
     if (!riuscita)
         return std::nullopt;
@@ -500,11 +502,6 @@ bool GiaPresente(Codice codice)
 Codice RimuoviFile(const std::filesystem::path &percorso)
 {
     return ::unlink(percorso.c_str()) == 0 ? 0 : errno;
-}
-
-Codice CambiaCartella(const std::filesystem::path &cartella)
-{
-    return ::chdir(cartella.c_str()) == 0 ? 0 : errno;
 }
 
 Maniglia FlussoStandard(int quale)
