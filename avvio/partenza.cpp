@@ -6,7 +6,6 @@
 #include "avvio/testi.h"
 #include "sistema/cartelle.h"
 #include "sistema/errorefile.h"
-#include "sistema/flussi.h"
 
 #include <exception>
 #include <string_view>
@@ -119,33 +118,6 @@ std::optional<std::string> Partenza::Avvia(FinestraAvvio &finestra, const Orolog
     if (errore && m_avviso)
         return *m_avviso + "\n\n" + *errore;
     return errore;
-}
-
-void ScriviSuErrore(std::string_view testo)
-{
-    try {
-        ErroreStandard().scrivi(testo);
-    } catch (const std::exception &) {
-    }
-}
-
-std::optional<int> DiSulTerminale(const Partenza &partenza)
-{
-    for (const Messaggio &messaggio : partenza.subito()) {
-        if (messaggio.tono == Tono::Avviso || messaggio.tono == Tono::Errore) {
-            ScriviSuErrore(messaggio.testo);
-            continue;
-        }
-        try {
-            UscitaStandard().scrivi(messaggio.testo);
-        } catch (const ErroreFile &errore) {
-            if (messaggio.tono == Tono::Risposta) {
-                ScriviSuErrore(TestoUscitaNonScritta(partenza.programma(), MotivoErrore(errore)));
-                return 1;
-            }
-        }
-    }
-    return partenza.fine();
 }
 
 } // namespace legge
