@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The user's data folder: decided, made, seeded with the installed collection, entered.
+// The user's data folder: decided, made and seeded with the installed collection.
 #include "avvio/cartellautente.h"
 
 #include "sistema/cartelle.h"
@@ -50,10 +50,8 @@ CartellaPronta PreparaCartella(const std::filesystem::path &cartella,
 CartellaPronta PreparaCartellaUtente()
 {
     const std::filesystem::path programma = ProgrammaInEsecuzione();
-    CartellaPronta pronta =
-        PreparaCartella(CartellaDatiUtente() / LEGGE_CARTELLA_DATI, RaccoltaInstallata(programma));
-    CambiaCartella(pronta.cartella);
-    return pronta;
+    return PreparaCartella(CartellaDatiUtente() / LEGGE_CARTELLA_DATI,
+                           RaccoltaInstallata(programma));
 }
 
 AvvioAutomatico ImpostaAvvioAutomatico(bool attiva, const std::filesystem::path &modello,

@@ -2,8 +2,9 @@
 #pragma once
 
 // The user's data folder, made ready before the window: how the menu entry, the login entry
-// and the Windows shortcuts start the program (--cartella-utente). The program itself reads
-// its two files from the working directory only; this gives each user one of their own.
+// and the Windows shortcuts start the program (--cartella-utente). Without it the program
+// reads its two files from the working directory; this gives each user a folder of their
+// own, handed to the window as a value.
 
 #include <filesystem>
 #include <optional>
@@ -29,8 +30,8 @@ struct CartellaPronta {
 CartellaPronta PreparaCartella(const std::filesystem::path &cartella,
                                const std::filesystem::path &raccolta);
 
-// The whole step: the user's folder decided by the system's rules, prepared from the
-// collection installed beside the running program, and made the working directory.
+// The whole step: the user's folder decided by the system's rules and prepared from the
+// collection installed beside the running program. Does not change the working directory.
 // Throws ErroreCasa or ErroreFile.
 CartellaPronta PreparaCartellaUtente();
 

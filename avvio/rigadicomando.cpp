@@ -54,11 +54,36 @@ std::optional<bool> SiONo(std::string_view valore)
     return std::nullopt;
 }
 
-RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
+namespace {
+
+// The shortcuts give one argument; anything else ends the program at once, touching no file.
+RigaDiComando RigaDiWindows(const std::vector<std::string> &argomenti)
 {
+    if (argomenti.size() < 2)
+        return {};
+    const std::string_view primo = argomenti[1];
+    if (primo == "--cartella-utente" && argomenti.size() == 2) {
+        RigaDiComando riga;
+        riga.cartellaUtente = true;
+        return riga;
+    }
+    if (primo == "--help" || primo == "/?")
+        return Risposta(Richiesta::Aiuto);
+    if (primo == "--version")
+        return Risposta(Richiesta::Versione);
+    return Risposta(Richiesta::Sbagliata, primo);
+}
+
+} // namespace
+
+RigaDiComando LeggiRigaDiComando(const std::vector<std::string> &argomenti, Regole regole)
+{
+    if (regole == Regole::Windows)
+        return RigaDiWindows(argomenti);
+    const std::size_t quanti = argomenti.size();
     RigaDiComando riga;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argomento = argv[i];
+    for (std::size_t i = 1; i < quanti; ++i) {
+        const std::string_view argomento = argomenti[i];
         if (argomento == "--help")
             return Risposta(Richiesta::Aiuto);
         if (argomento == "--version")
@@ -71,8 +96,8 @@ RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
             std::string_view valore;
             if (const auto uguale = argomento.find('='); uguale != std::string_view::npos)
                 valore = argomento.substr(uguale + 1);
-            else if (++i < argc)
-                valore = argv[i];
+            else if (++i < quanti)
+                valore = argomenti[i];
             else
                 return Risposta(Richiesta::Sbagliata, argomento);
             riga.richiesta = Richiesta::AvvioAutomatico;
@@ -95,7 +120,7 @@ RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv)
                 return Risposta(Richiesta::Sbagliata, argomento);
         } else if (Tra(ConValore, nome)) {
             ++i; // its value, whatever it looks like
-            if (i == argc)
+            if (i == quanti)
                 return Risposta(Richiesta::Sbagliata, argomento);
         } else if (!Tra(SenzaValore, nome)) {
             return Risposta(Richiesta::Sbagliata, argomento);

@@ -4,12 +4,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace legge {
 
-// The program's own options are --help, --version, --cartella-utente (how the menu starts
-// it) and --avvio-automatico si|no; Qt's standard ones (-platform, -style, -display ...)
-// go through to Qt.
+// Whose command line it is. The Qt window's takes --help, --version, --cartella-utente (how
+// the menu starts it) and --avvio-automatico si|no, and lets Qt's standard options
+// (-platform, -style, -display ...) through to Qt. The Windows window's takes one argument,
+// as its shortcuts give it: --cartella-utente, or --help, /? or --version to end at once.
+enum class Regole { Qt, Windows };
+
 enum class Richiesta {
     Avvia,
     Aiuto,
@@ -31,8 +35,9 @@ struct RigaDiComando {
 // The values --avvio-automatico takes.
 std::optional<bool> SiONo(std::string_view valore);
 
-// Decided before Qt starts, so that --help needs no display and touches nothing.
-RigaDiComando LeggiRigaDiComando(int argc, const char *const *argv);
+// Decided before any toolkit starts, so that --help needs no display and touches nothing.
+// `argomenti` in UTF-8, the program's own name first.
+RigaDiComando LeggiRigaDiComando(const std::vector<std::string> &argomenti, Regole regole);
 
 // `testo` with the control characters a terminal would obey shown as '?': an argument
 // may come from anywhere.

@@ -28,7 +28,8 @@ ErroreCasa::ErroreCasa(std::string variabile, std::optional<std::string> casa)
 {
 }
 
-std::filesystem::path CartellaXdg(std::string_view variabile, std::optional<std::string_view> valore,
+std::filesystem::path CartellaXdg(std::string_view variabile,
+                                  std::optional<std::string_view> valore,
                                   std::optional<std::string_view> casa,
                                   const std::filesystem::path &predefinita)
 {
@@ -45,9 +46,9 @@ std::filesystem::path CartellaXdg(std::string_view variabile, std::optional<std:
 void CreaCartelle(const std::filesystem::path &richiesta)
 {
     // "a/b/" names the folder b, whose parent is a.
-    const std::filesystem::path cartella =
-        richiesta.has_filename() || !richiesta.has_parent_path() ? richiesta
-                                                                 : richiesta.parent_path();
+    const std::filesystem::path cartella = richiesta.has_filename() || !richiesta.has_parent_path()
+                                               ? richiesta
+                                               : richiesta.parent_path();
     nativo::Codice errore = nativo::CreaCartella(cartella);
     if (errore == 0)
         return;
@@ -71,12 +72,6 @@ void CreaCartelle(const std::filesystem::path &richiesta)
         }
     }
     throw ErroreFile::daSistema(cartella, errore);
-}
-
-void CambiaCartella(const std::filesystem::path &cartella)
-{
-    if (const nativo::Codice errore = nativo::CambiaCartella(cartella))
-        throw ErroreFile::daSistema(cartella, errore);
 }
 
 Presenza Guarda(const std::filesystem::path &percorso)

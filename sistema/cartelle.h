@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Folders: the user's own ones, the program's, the working directory; making them, and
-// looking at what stands at a path without touching it.
+// Folders: the user's own ones and the program's; making them, and looking at what stands
+// at a path without touching it.
 
 #include <cstdint>
 #include <filesystem>
@@ -31,7 +31,8 @@ private:
 // The XDG base directory rule: `valore` of `variabile` when it is an absolute path, else
 // `predefinita` under HOME (`casa`). Unset and empty values are passed as nothing or "".
 // Throws ErroreCasa.
-std::filesystem::path CartellaXdg(std::string_view variabile, std::optional<std::string_view> valore,
+std::filesystem::path CartellaXdg(std::string_view variabile,
+                                  std::optional<std::string_view> valore,
                                   std::optional<std::string_view> casa,
                                   const std::filesystem::path &predefinita);
 
@@ -49,12 +50,9 @@ std::filesystem::path ProgrammaInEsecuzione();
 // one, is fine. Anything else at the path throws ErroreFile.
 void CreaCartelle(const std::filesystem::path &cartella);
 
-// Makes `cartella` the working directory. Throws ErroreFile.
-void CambiaCartella(const std::filesystem::path &cartella);
-
 // What stands at a path, symbolic links followed.
 struct Presenza {
-    bool esiste = false;      // something stands at the end of the links, if any
+    bool esiste = false; // something stands at the end of the links, if any
     bool fileRegolare = false;
     bool collegamento = false; // the path itself is a symbolic link
     std::uint64_t dimensione = 0;

@@ -98,8 +98,8 @@ struct Stato {
     std::filesystem::path destinazione;
     // Set when what stands there is not a regular file.
     std::optional<ErroreFile::Tipo> nonFile;
-    bool solaLettura = false; // Windows' read-only attribute
-    bool piuNomi = false;     // more than one hard link
+    bool solaLettura = false;  // Windows' read-only attribute
+    bool piuNomi = false;      // more than one hard link
     bool collegamento = false; // the path itself is a symbolic link (a reparse point)
     std::uint64_t dimensione = 0;
     // What the new file keeps of the old: the permission bits, owner and group on POSIX
@@ -165,8 +165,6 @@ Codice IdentitaDi(Maniglia file, Identita &identita);
 Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita);
 
 // ---- The process ----
-
-Codice CambiaCartella(const std::filesystem::path &cartella);
 
 // The standard input (0), output (1) or error (2).
 Maniglia FlussoStandard(int quale);

@@ -110,8 +110,8 @@ std::optional<std::string> dallaCodificaLocale(std::string testo)
     std::size_t restanti = testo.size();
     char *uscita = utf8.data();
     std::size_t spazio = utf8.size();
-    const bool riuscita =
-        ::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) != static_cast<std::size_t>(-1);
+    const bool riuscita = ::iconv(conversione, &ingresso, &restanti, &uscita, &spazio) !=
+                          static_cast<std::size_t>(-1);
     ::iconv_close(conversione);
     if (!riuscita)
         return std::nullopt;
@@ -487,11 +487,6 @@ bool GiaPresente(Codice codice)
 Codice RimuoviFile(const std::filesystem::path &percorso)
 {
     return ::unlink(percorso.c_str()) == 0 ? 0 : errno;
-}
-
-Codice CambiaCartella(const std::filesystem::path &cartella)
-{
-    return ::chdir(cartella.c_str()) == 0 ? 0 : errno;
 }
 
 Maniglia FlussoStandard(int quale)

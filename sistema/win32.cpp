@@ -279,20 +279,26 @@ void CreaFileVuoto(const std::filesystem::path &percorso)
     lancia(percorso, errore);
 }
 
-std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
+std::vector<std::string> ArgomentiDelProcesso()
 {
     int quanti = 0;
     wchar_t **argomenti = ::CommandLineToArgvW(::GetCommandLineW(), &quanti);
-    if (argomenti == nullptr || quanti != argc) {
-        // Not the command line the C runtime parsed: better its code page than nothing.
-        ::LocalFree(argomenti);
-        return std::vector<std::string>(argv, argv + argc);
-    }
     std::vector<std::string> risultato;
-    risultato.reserve(static_cast<std::size_t>(quanti));
-    for (int i = 0; i < quanti; ++i)
-        risultato.push_back(Utf16InUtf8(argomenti[i]));
+    if (argomenti != nullptr) {
+        risultato.reserve(static_cast<std::size_t>(quanti));
+        for (int i = 0; i < quanti; ++i)
+            risultato.push_back(Utf16InUtf8(argomenti[i]));
+    }
     ::LocalFree(argomenti);
+    return risultato;
+}
+
+std::vector<std::string> ArgomentiUtf8(int argc, char **argv)
+{
+    std::vector<std::string> risultato = ArgomentiDelProcesso();
+    // Not the command line the C runtime parsed: better its code page than nothing.
+    if (risultato.size() != static_cast<std::size_t>(argc))
+        return std::vector<std::string>(argv, argv + argc);
     return risultato;
 }
 
@@ -404,7 +410,8 @@ Codice StatoDi(const std::filesystem::path &percorso, Stato &stato)
     stato.modo = informazioni.dwFileAttributes;
     stato.solaLettura = (informazioni.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     stato.piuNomi = informazioni.nNumberOfLinks > 1;
-    stato.dimensione = (std::uint64_t{informazioni.nFileSizeHigh} << 32) | informazioni.nFileSizeLow;
+    stato.dimensione =
+        (std::uint64_t{informazioni.nFileSizeHigh} << 32) | informazioni.nFileSizeLow;
     if (stato.collegamento) {
         std::wstring finale(MAX_PATH, L'\0');
         for (;;) {
@@ -567,11 +574,6 @@ bool GiaPresente(Codice codice)
 Codice RimuoviFile(const std::filesystem::path &percorso)
 {
     return ::DeleteFileW(percorso.c_str()) ? 0 : ultimo();
-}
-
-Codice CambiaCartella(const std::filesystem::path &cartella)
-{
-    return ::SetCurrentDirectoryW(cartella.c_str()) ? 0 : ultimo();
 }
 
 Maniglia FlussoStandard(int quale)

@@ -12,4 +12,18 @@ void MostraMessaggio(HWND proprietario, UINT icona, std::string_view testo)
                 MB_OK | icona | MB_SETFOREGROUND);
 }
 
+void MostraMessaggio(HWND proprietario, const Messaggio &messaggio)
+{
+    switch (messaggio.tono) {
+    case Tono::Risposta:
+    case Tono::Informazione:
+        return MostraMessaggio(proprietario, MB_ICONINFORMATION, messaggio.testo);
+    case Tono::Avviso:
+        return MostraMessaggio(proprietario, MB_ICONWARNING, messaggio.testo);
+    case Tono::Errore:
+        break;
+    }
+    MostraMessaggio(proprietario, MB_ICONERROR, messaggio.testo);
+}
+
 } // namespace legge

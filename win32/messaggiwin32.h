@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "avvio/partenza.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,5 +13,7 @@ namespace legge {
 // A message box with the program's title; `testo` is UTF-8 and shown as plain text.
 // `icona` is one of the MB_ICON values.
 void MostraMessaggio(HWND proprietario, UINT icona, std::string_view testo);
+// The same, with the icon of the message's tone.
+void MostraMessaggio(HWND proprietario, const Messaggio &messaggio);
 
 } // namespace legge
