@@ -79,6 +79,12 @@ void CambiaCartella(const std::filesystem::path &cartella)
         throw ErroreFile::daSistema(cartella, errore);
 }
 
+std::filesystem::path CartellaCorrente()
+{
+    std::filesystem::path cartella;
+    return nativo::CartellaCorrente(cartella) == 0 ? cartella : std::filesystem::path();
+}
+
 Presenza Guarda(const std::filesystem::path &percorso)
 {
     nativo::Stato stato;

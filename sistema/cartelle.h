@@ -51,6 +51,8 @@ void CreaCartelle(const std::filesystem::path &cartella);
 
 // Makes `cartella` the working directory. Throws ErroreFile.
 void CambiaCartella(const std::filesystem::path &cartella);
+// The working directory; empty when the system cannot tell.
+std::filesystem::path CartellaCorrente();
 
 // What stands at a path, symbolic links followed.
 struct Presenza {
