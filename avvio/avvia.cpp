@@ -2,17 +2,15 @@
 #include "avvio/avvia.h"
 
 #include "avvio/testi.h"
+#include "sistema/cartelle.h"
 
 #include <exception>
-#include <system_error>
 
 namespace legge {
 
 std::filesystem::path CartellaDiLavoro()
 {
-    std::error_code errore;
-    auto cartella = std::filesystem::current_path(errore);
-    return errore ? std::filesystem::path() : cartella;
+    return CartellaCorrente();
 }
 
 std::optional<std::string> Avvia(FinestraAvvio &finestra, const std::filesystem::path &cartella,

@@ -74,6 +74,12 @@ void CreaCartelle(const std::filesystem::path &richiesta)
     throw ErroreFile::daSistema(cartella, errore);
 }
 
+std::filesystem::path CartellaCorrente()
+{
+    std::filesystem::path cartella;
+    return nativo::CartellaCorrente(cartella) == 0 ? cartella : std::filesystem::path();
+}
+
 Presenza Guarda(const std::filesystem::path &percorso)
 {
     nativo::Stato stato;

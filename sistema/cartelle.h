@@ -50,6 +50,9 @@ std::filesystem::path ProgrammaInEsecuzione();
 // one, is fine. Anything else at the path throws ErroreFile.
 void CreaCartelle(const std::filesystem::path &cartella);
 
+// The working directory; empty when the system cannot tell.
+std::filesystem::path CartellaCorrente();
+
 // What stands at a path, symbolic links followed.
 struct Presenza {
     bool esiste = false; // something stands at the end of the links, if any

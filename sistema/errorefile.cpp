@@ -17,9 +17,8 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
     if (percorso.empty() || percorso == NomeIngressoStandard || percorso == NomeUscitaStandard ||
         percorso == NomeErroreStandard || !nativo::DaCompletare(percorso))
         return percorso;
-    std::error_code ec;
-    auto assoluto = std::filesystem::absolute(percorso, ec);
-    return ec ? percorso : assoluto.lexically_normal();
+    std::filesystem::path assoluto;
+    return nativo::Assoluto(percorso, assoluto) ? percorso : assoluto.lexically_normal();
 }
 
 // For what(): the kind in English, in the order of ErroreFile::Tipo.

@@ -166,6 +166,10 @@ Codice IdentitaDi(const std::filesystem::path &percorso, Identita &identita);
 
 // ---- The process ----
 
+Codice CartellaCorrente(std::filesystem::path &cartella);
+// `percorso` made absolute against the working directory, as the system resolves it.
+Codice Assoluto(const std::filesystem::path &percorso, std::filesystem::path &assoluto);
+
 // The standard input (0), output (1) or error (2).
 Maniglia FlussoStandard(int quale);
 // `istante` on the local clock.

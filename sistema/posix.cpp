@@ -489,6 +489,20 @@ Codice RimuoviFile(const std::filesystem::path &percorso)
     return ::unlink(percorso.c_str()) == 0 ? 0 : errno;
 }
 
+Codice CartellaCorrente(std::filesystem::path &cartella)
+{
+    std::error_code errore;
+    cartella = std::filesystem::current_path(errore);
+    return errore.value();
+}
+
+Codice Assoluto(const std::filesystem::path &percorso, std::filesystem::path &assoluto)
+{
+    std::error_code errore;
+    assoluto = std::filesystem::absolute(percorso, errore);
+    return errore.value();
+}
+
 Maniglia FlussoStandard(int quale)
 {
     return quale == 0 ? STDIN_FILENO : quale == 1 ? STDOUT_FILENO : STDERR_FILENO;

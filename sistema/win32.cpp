@@ -319,6 +319,24 @@ Codice ultimo()
     return static_cast<Codice>(::GetLastError());
 }
 
+// A name from a call that writes it into the room it is given and returns its length, or,
+// when the room is too small, the room it needs; the name can grow between two calls.
+template <class Chiamata> Codice nomeDaSistema(Chiamata chiamata, std::filesystem::path &nome)
+{
+    std::wstring testo(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD lunghezza = chiamata(static_cast<DWORD>(testo.size()), testo.data());
+        if (lunghezza == 0)
+            return ultimo();
+        const bool scritto = lunghezza < testo.size();
+        testo.resize(lunghezza);
+        if (scritto) {
+            nome = std::move(testo);
+            return 0;
+        }
+    }
+}
+
 } // namespace
 
 Codice Chiudi(Maniglia file) noexcept
@@ -574,6 +592,24 @@ bool GiaPresente(Codice codice)
 Codice RimuoviFile(const std::filesystem::path &percorso)
 {
     return ::DeleteFileW(percorso.c_str()) ? 0 : ultimo();
+}
+
+// Straight to the system rather than through std::filesystem: the library's functions for
+// these live beside all of its others, file streams included, and would add some 200 KiB to
+// each program.
+Codice CartellaCorrente(std::filesystem::path &cartella)
+{
+    return nomeDaSistema(
+        [](DWORD spazio, wchar_t *nome) { return ::GetCurrentDirectoryW(spazio, nome); }, cartella);
+}
+
+Codice Assoluto(const std::filesystem::path &percorso, std::filesystem::path &assoluto)
+{
+    return nomeDaSistema(
+        [&](DWORD spazio, wchar_t *nome) {
+            return ::GetFullPathNameW(percorso.c_str(), spazio, nome, nullptr);
+        },
+        assoluto);
 }
 
 Maniglia FlussoStandard(int quale)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "avvio/cartellautente.h"
 #include "avvio/testi.h"
+#include "sistema/argomenti.h"
 #include "sistema/cartelle.h"
 #include "sistema/errorefile.h"
 #include "supporto/prova.h"
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <system_error>
 
 using namespace legge;
 using namespace prova;
@@ -262,4 +264,49 @@ TEST_CASE("dove il programma trova la raccolta e l'utente i suoi dati")
           "/opt/legge/share/leggealgiorno");
 #endif
     CHECK(ProgrammaInEsecuzione().filename().string().starts_with("tst_cartellautente"));
+}
+
+TEST_CASE("la cartella di lavoro, e i nomi relativi nei messaggi completati da lei")
+{
+    CartellaTemporanea dir;
+    const fs::path cartella = dir.percorso() / PercorsoUtf8("città ☃");
+    REQUIRE(fs::create_directory(cartella));
+    // Back where the other tests expect, and out of the folder before it is removed.
+    struct Ritorno {
+        fs::path prima = fs::current_path();
+        ~Ritorno()
+        {
+            std::error_code e;
+            fs::current_path(prima, e);
+        }
+    } ritorno;
+    fs::current_path(cartella);
+    CHECK(fs::equivalent(CartellaCorrente(), cartella));
+    CHECK(CartellaCorrente() == fs::current_path());
+
+    const fs::path qui = fs::current_path();
+    const std::string lungo(300, 'n'); // longer than a first guess at a name's room
+    struct Riga {
+        const char *caso;
+        fs::path nome;
+        fs::path atteso;
+    };
+    const Riga righe[] = {
+        {"un nome", "Option.dat", qui / "Option.dat"},
+        {"su e giù", fs::path("a") / ".." / "Massime.dat", qui / "Massime.dat"},
+        {"più in basso", fs::path(".") / "a" / "b", qui / "a" / "b"},
+        {"più lungo di MAX_PATH", fs::path(lungo) / "x", qui / lungo / "x"},
+        {"già assoluto", dir.percorso() / "x", dir.percorso() / "x"},
+#ifdef _WIN32
+        {"dalla radice dell'unità", "\\x", qui.root_path() / "x"},
+        {"una condivisione di rete", "//server/condivisa/x", "//server/condivisa/x"},
+        {"un dispositivo", "aux.txt", "aux.txt"},
+#endif
+    };
+    for (const auto &r : righe) {
+        INFO(r.caso);
+        const ErroreFile errore(r.nome, "motivo");
+        CHECK(errore.percorso() == r.atteso);
+        CHECK(std::string(errore.what()) == r.atteso.string() + ": motivo");
+    }
 }
