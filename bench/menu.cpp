@@ -10,7 +10,7 @@
 // two alternate, VOLTE times each (11 by default), timed from exec to the first window
 // mapped; prints the medians and their ratio.
 
-#include "finestrax11.h"
+#include "cattura/finestrax11.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 // Prints each outcome with the child's peak memory and the bytes it wrote.
 //   robustezza [MiB of noise, 1024 by default]
 
-#include "bench/codifica.h"
+#include "tests/supporto/codifica.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,8 +10,8 @@
 // named *.exe (the Windows edition and its bare window) run under Wine, in the WINEPREFIX
 // of the environment, with its wineserver kept running so that no start pays for it.
 
-#include "finestrax11.h"
-#include "leggiprova.h"
+#include "cattura/finestrax11.h"
+#include "cattura/leggiprova.h"
 
 #include <algorithm>
 #include <cstdio>

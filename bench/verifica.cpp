@@ -6,7 +6,7 @@
 //
 //   build/bench/verifica [MIB]     (default 256: files of 64 and MIB MiB, in the temp dir)
 
-#include "codifica.h"
+#include "tests/supporto/codifica.h"
 
 #include <chrono>
 #include <cstdio>

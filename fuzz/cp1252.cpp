@@ -4,7 +4,7 @@
 // character that has no byte, with its line and column counted correctly.
 #include "fileinmemoria.h"
 
-#include "laws/cp1252.h"
+#include "leggi/cp1252.h"
 
 #include <string>
 #include <string_view>

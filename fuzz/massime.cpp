@@ -5,7 +5,7 @@
 #include "fileinmemoria.h"
 
 #include "sistema/errorefile.h"
-#include "laws/massime.h"
+#include "leggi/massime.h"
 
 #include <cmath>
 #include <optional>

@@ -4,7 +4,7 @@
 #include "fileinmemoria.h"
 
 #include "sistema/errorefile.h"
-#include "settings/modo.h"
+#include "opzioni/modo.h"
 
 #include <optional>
 #include <string_view>

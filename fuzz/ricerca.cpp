@@ -4,9 +4,9 @@
 // fill several of the pieces the search looks at, and the text to search for.
 #include "fileinmemoria.h"
 
-#include "laws/cp1252.h"
-#include "laws/massime.h"
-#include "laws/ricerca.h"
+#include "leggi/cp1252.h"
+#include "leggi/massime.h"
+#include "leggi/ricerca.h"
 
 #include <string>
 #include <vector>

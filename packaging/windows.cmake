@@ -1,8 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer, made with NSIS: leggealgiorno-VERSION-setup.exe next to the programs.
 find_program(LEGGE_MAKENSIS makensis REQUIRED)
-# What the installer carries, in one place at the top of the build.
-set_target_properties(leggealgiorno massime PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(installatore ${CMAKE_BINARY_DIR}/leggealgiorno-${PROJECT_VERSION}-setup.exe)
 # The licences, shown by the installer and installed beside the program, with Windows line
 # ends for Notepad.
@@ -14,7 +12,7 @@ add_custom_command(
     COMMAND ${LEGGE_MAKENSIS} -V2 -INPUTCHARSET UTF8
             "-DNOME=${LEGGE_NOME}"
             -DVERSIONE=${PROJECT_VERSION}
-            -DPROGRAMMA=$<TARGET_FILE:leggealgiorno>
+            -DPROGRAMMA=$<TARGET_FILE:${LEGGE_PROGRAMMA}>
             -DSTRUMENTO=$<TARGET_FILE:massime>
             -DRACCOLTA=${CMAKE_BINARY_DIR}/Massime.dat
             -DICONA=${PROJECT_SOURCE_DIR}/resources/icona.ico
@@ -22,7 +20,7 @@ add_custom_command(
             -DLICENZE=${licenze}
             -DUSCITA=${installatore}
             ${CMAKE_CURRENT_SOURCE_DIR}/leggealgiorno.nsi
-    DEPENDS leggealgiorno.nsi leggealgiorno massime massime_dat
+    DEPENDS leggealgiorno.nsi ${LEGGE_PROGRAMMA} massime massime_dat
             ${PROJECT_SOURCE_DIR}/resources/icona.ico ${PROJECT_SOURCE_DIR}/resources/pannello.bmp
             ${licenze}
     COMMENT "Installatore per Windows"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/form1.h"
 
-#include "avvio/disposizione.h"
-#include "avvio/testi.h"
+#include "finestra/disposizione.h"
+#include "finestra/testi.h"
 #include "qt/etichetta.h"
 #include "qt/fuoridallabarra.h"
 #include "qt/immagini.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux program: the shared start, on Qt.
-#include "avvio/casuale.h"
-#include "avvio/partenza.h"
+#include "finestra/casuale.h"
+#include "finestra/partenza.h"
 #include "qt/form1.h"
 #include "qt/messaggi.h"
 #include "qt/schermo.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qt/messaggi.h"
 
-#include "avvio/testi.h"
+#include "finestra/testi.h"
 
 namespace legge {
 

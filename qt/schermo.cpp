@@ -2,9 +2,9 @@
 // Bringing Qt up on a display that may be missing, refuse, or never answer.
 #include "qt/schermo.h"
 
-#include "avvio/partenza.h"
-#include "avvio/rigadicomando.h"
-#include "avvio/testi.h"
+#include "finestra/partenza.h"
+#include "finestra/rigadicomando.h"
+#include "finestra/testi.h"
 #include "qt/immagini.h"
 
 #include <QApplication>

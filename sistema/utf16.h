@@ -11,7 +11,7 @@
 
 namespace legge {
 
-// Named like laws/cp1252.h's pair.
+// Named like leggi/cp1252.h's pair.
 
 // Bytes that are not UTF-8 (a file name from an old system) become U+FFFD.
 std::wstring Utf8InUtf16(std::string_view utf8);

@@ -5,8 +5,8 @@
 #include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
-#include "laws/massime.h"
-#include "settings/modo.h"
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <cstdio>

@@ -5,8 +5,8 @@
 //   success: "mostrata", the caption, the mode, NumeroGiorno, then the label's text to the
 //            end of the output (UTF-8); exit status 0
 //   failure: "errore", then the message's text; exit status 1
-#include "avvio/avvia.h"
-#include "avvio/casuale.h"
+#include "finestra/avvia.h"
+#include "finestra/casuale.h"
 #include "qt/form1.h"
 
 #include <QApplication>

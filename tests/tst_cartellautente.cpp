@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "avvio/cartellautente.h"
-#include "avvio/testi.h"
+#include "finestra/cartellautente.h"
+#include "finestra/testi.h"
 #include "sistema/argomenti.h"
 #include "sistema/cartelle.h"
 #include "sistema/errorefile.h"

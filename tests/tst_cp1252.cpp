@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "laws/cp1252.h"
+#include "leggi/cp1252.h"
 
 #include <doctest/doctest.h>
 

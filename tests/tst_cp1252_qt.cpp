@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The project's Windows-1252 table held against Qt's own decoder; the rest of the
 // conversion is tested without Qt in tst_cp1252.
-#include "laws/cp1252.h"
+#include "leggi/cp1252.h"
 
 #include <QStringDecoder>
 #include <QTest>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's behaviour without a window: what a view is told to show, what the menu
 // stores, the height rule. The Qt and Win32 windows are tested only for what they draw.
-#include "avvio/finestra.h"
-#include "avvio/testi.h"
+#include "finestra/finestra.h"
+#include "finestra/testi.h"
 #include "sistema/errorefile.h"
 #include "supporto/finti.h"
 #include "supporto/prova.h"

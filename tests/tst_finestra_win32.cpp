@@ -4,9 +4,9 @@
 // calls, and it gets the messages that a menu click or a key sends. Needs a screen (under
 // Wine: Xvfb).
 
-#include "laws/giorno.h"
+#include "leggi/giorno.h"
 #include "sistema/orologio.h"
-#include "avvio/disposizione.h"
+#include "finestra/disposizione.h"
 #include "win32/form1win32.h"
 #include "supporto/prova.h"
 

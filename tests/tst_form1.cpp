@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "avvio/avvia.h"
-#include "avvio/casuale.h"
-#include "avvio/testi.h"
+#include "finestra/avvia.h"
+#include "finestra/casuale.h"
+#include "finestra/testi.h"
 #include "sistema/errorefile.h"
-#include "laws/massime.h"
+#include "leggi/massime.h"
 #include "qt/form1.h"
 #include "qt/immagini.h"
 #include "qt/messaggi.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "avvio/casuale.h"
-#include "avvio/formload.h"
+#include "finestra/casuale.h"
+#include "finestra/formload.h"
 #include "sistema/errorefile.h"
 #include "supporto/finti.h"
 #include "supporto/prova.h"

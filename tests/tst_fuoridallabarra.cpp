@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "avvio/avvia.h"
+#include "finestra/avvia.h"
 #include "qt/form1.h"
 
 #include <QApplication>

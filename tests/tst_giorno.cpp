@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "laws/giorno.h"
+#include "leggi/giorno.h"
 
 #include <doctest/doctest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bench/codifica.h"
+#include "supporto/codifica.h"
 #include "sistema/errorefile.h"
-#include "laws/massime.h"
+#include "leggi/massime.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

@@ -3,8 +3,8 @@
 #include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
-#include "laws/massime.h"
-#include "settings/modo.h"
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

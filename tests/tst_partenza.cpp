@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start both windows share, without a window: what each command line answers, where the
 // data files are looked for, and what the user is told around the window.
-#include "avvio/cartellautente.h"
-#include "avvio/partenza.h"
-#include "avvio/testi.h"
+#include "finestra/cartellautente.h"
+#include "finestra/partenza.h"
+#include "finestra/testi.h"
 #include "sistema/cartelle.h"
 #include "sistema/errorefile.h"
 #include "supporto/finti.h"

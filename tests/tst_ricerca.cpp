@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The search over a law file, checked against the plainest reading: every law decoded whole,
 // folded, and searched with find.
-#include "laws/cp1252.h"
-#include "laws/massime.h"
-#include "laws/ricerca.h"
+#include "leggi/cp1252.h"
+#include "leggi/massime.h"
+#include "leggi/ricerca.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

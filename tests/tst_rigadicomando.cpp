@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "avvio/rigadicomando.h"
-#include "avvio/testi.h"
+#include "finestra/rigadicomando.h"
+#include "finestra/testi.h"
 #include "supporto/prova.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 // user without rights, a full disk, a process killed while it writes.
 #include "parole/parole.h"
 #include "sistema/errorefile.h"
-#include "laws/massime.h"
-#include "settings/modo.h"
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

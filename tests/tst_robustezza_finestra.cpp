@@ -3,9 +3,9 @@
 // a user without rights. Each start runs in a process of its own (tests/aiutofinestra),
 // which builds the real Form1 and runs the real start-up but prints, instead of showing,
 // what the user would see: a message box on offscreen would wait for ever.
-#include "laws/cp1252.h"
-#include "laws/massime.h"
-#include "settings/modo.h"
+#include "leggi/cp1252.h"
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // Runs the built `massime` tool as a user would, and holds its answers against the core.
 
 #include "sistema/argomenti.h"
-#include "laws/cp1252.h"
-#include "laws/massime.h"
+#include "leggi/cp1252.h"
+#include "leggi/massime.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

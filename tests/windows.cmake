@@ -4,13 +4,13 @@
 # The window, driven on a virtual screen. Its Wine prefix is its own: a wineserver started
 # without a screen, as the build's is, would spoil every window run after it.
 add_executable(tst_finestra_win32 tst_finestra_win32.cpp)
-target_link_libraries(tst_finestra_win32 PRIVATE legge_doctest_main legge_supporto finestra
+target_link_libraries(tst_finestra_win32 PRIVATE legge_doctest_main legge_supporto vista
     risorse_windows)
 legge_avvisi(tst_finestra_win32)
 # Under Wine the build's folders are on drive Z:.
 target_compile_definitions(tst_finestra_win32 PRIVATE
-    LEGGEALGIORNO="$<$<BOOL:${CMAKE_CROSSCOMPILING}>:Z:>$<TARGET_FILE:leggealgiorno>")
-add_dependencies(tst_finestra_win32 leggealgiorno)
+    LEGGEALGIORNO="$<$<BOOL:${CMAKE_CROSSCOMPILING}>:Z:>$<TARGET_FILE:${LEGGE_PROGRAMMA}>")
+add_dependencies(tst_finestra_win32 ${LEGGE_PROGRAMMA})
 # The fonts and the screen's size are pinned, so that the laws wrap and fit the same way on
 # every machine. The whole test at 100 %, the layout again at 150 %, and at 200 % on a screen
 # narrower than the window: the scale is set before the program starts, in the one prefix
@@ -53,5 +53,5 @@ set_tests_properties(tst_firma PROPERTIES ENVIRONMENT "${LEGGE_WINE_AMBIENTE}"
 if(CMAKE_BUILD_TYPE STREQUAL "Release")
     add_test(NAME tst_dimensione_exe
              COMMAND sh -c "byte=$(stat -c %s \"$0\") && echo \"$0: $byte byte, limite $1\" && [ \"$byte\" -lt \"$1\" ]"
-                     $<TARGET_FILE:leggealgiorno> 1572864)
+                     $<TARGET_FILE:${LEGGE_PROGRAMMA}> 1572864)
 endif()

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32/form1win32.h"
 
-#include "avvio/disposizione.h"
-#include "avvio/testi.h"
+#include "finestra/disposizione.h"
+#include "finestra/testi.h"
 #include "resources/risorse.h"
 #include "sistema/utf16.h"
 #include "win32/messaggiwin32.h"

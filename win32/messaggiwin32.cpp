@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32/messaggiwin32.h"
 
-#include "avvio/testi.h"
+#include "finestra/testi.h"
 #include "sistema/utf16.h"
 
 namespace legge {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "avvio/partenza.h"
+#include "finestra/partenza.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows program: the shared start, on Win32.
-#include "avvio/casuale.h"
-#include "avvio/partenza.h"
-#include "avvio/testi.h"
+#include "finestra/casuale.h"
+#include "finestra/partenza.h"
+#include "finestra/testi.h"
 #include "sistema/argomenti.h"
 #include "win32/form1win32.h"
 #include "win32/messaggiwin32.h"

@@ -2,6 +2,8 @@
 // The test helpers that every system runs the same way.
 #include "prova.h"
 
+#include "codifica.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -37,11 +39,7 @@ bool scrivi(const fs::path &percorso, std::string_view dati)
 
 std::string codifica(std::string_view testo)
 {
-    // Every byte is stored complemented.
-    std::string dati(testo);
-    for (char &c : dati)
-        c = char(~static_cast<unsigned char>(c));
-    return dati;
+    return CodificaMassime(testo);
 }
 
 std::vector<std::string> voci(const fs::path &cartella)

@@ -4,7 +4,7 @@
 // Stand-ins for the clock and the random source, so that a test of the start-up chooses
 // what they answer.
 
-#include "avvio/formload.h"
+#include "finestra/formload.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 // on Linux and on Windows. comune.cpp holds what is the same everywhere, posix.cpp and
 // win32.cpp what each system does its own way.
 
-#include "settings/modo.h"
+#include "opzioni/modo.h"
 
 #include <chrono>
 #include <cstdint>
