@@ -60,8 +60,8 @@ int Frequenza(char piegato)
         return Valori[i];
     if (piegato == ' ')
         return 150;
-    if (piegato == '\n')
-        return 8;
+    if (piegato == '\n' || piegato == '\'' || piegato == ',' || piegato == '.')
+        return 10;
     return 4;
 }
 
