@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Starting a program, itself or under Wine, and watching the X server for its first window:
+// the moment the benchmarks time, and the window the screenshots take.
 #include "cattura/finestrax11.h"
 
 #include <chrono>

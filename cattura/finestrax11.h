@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Starts programs and waits for their first window to appear on the X server, for the
+// start-up benchmark and the screenshot.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -6,9 +8,6 @@
 #include <string>
 #include <sys/types.h>
 #include <vector>
-
-// Starts programs and waits for their first window to appear on the X server, for the
-// start-up benchmark and the screenshot.
 
 struct Avviato {
     pid_t pid = -1;

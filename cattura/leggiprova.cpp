@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The sample collection: one made-up law, whole sentences only, stored under every number.
 #include "cattura/leggiprova.h"
 
 #include "tests/supporto/codifica.h"

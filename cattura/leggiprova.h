@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// A made-up collection with a law under every number, so that the screenshots and the start-up
+// benchmark show a law of a chosen length on any day, whatever is installed.
 #pragma once
 
 #include <string>

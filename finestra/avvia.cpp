@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The start-up run on a window: a failure that outlives the recovery pass becomes the sentence
+// the user reads before the program ends.
 #include "finestra/avvia.h"
 
 #include "finestra/testi.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The start-up as the front-ends run it: the folder the data files are looked up in, and the
+// first law shown, with a failure that leaves nothing to show put into words for the user.
 #pragma once
 
 #include "finestra/formload.h"

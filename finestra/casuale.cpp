@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The random draws and the clock the running program uses, where the tests put fakes.
 #include "finestra/casuale.h"
 
 #include "sistema/orologio.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The system's side of the start-up's choice, the clock and the random draws, behind interfaces
+// so that the tests can fix the day and the draw.
 #pragma once
 
 #include "finestra/formload.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window both front-ends share, as the views see it: what a toolkit must draw and measure
+// for it, and what its keys and menu ask of it.
 #pragma once
 
 #include "finestra/disposizione.h"

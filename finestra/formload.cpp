@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The start-up's choice of a law, and its one recovery: after any failure Option.dat is rewritten
+// with the day mode and the law is asked for once more.
 #include "finestra/formload.h"
 
 #include <exception>

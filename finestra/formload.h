@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// What the start-up decides before the window is shown: today's law or a random one, by the
+// stored mode, and the second try after a failure, with the stored mode reset.
 #pragma once
 
 #include "leggi/giorno.h"

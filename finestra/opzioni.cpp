@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The menu's reads and writes of Option.dat: a file that names no mode is no error here, and a
+// mode the file already holds is not written again.
 #include "finestra/opzioni.h"
 
 #include <exception>

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The menu's side of the display mode. Another running copy of the program may have
+// changed Option.dat since this one started, so the menu goes by the file, not by what
+// the window read at start.
 #pragma once
 
 #include "opzioni/modo.h"
@@ -6,10 +9,6 @@
 #include <filesystem>
 
 namespace legge {
-
-// The menu's side of the display mode. Another running copy of the program may have
-// changed Option.dat since this one started, so the menu goes by the file, not by what
-// the window read at start.
 
 // The mode the check marks show when the menu opens: the one stored in `cartella`'s
 // Option.dat when it names one, else `attuale`.

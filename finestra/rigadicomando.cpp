@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Reading the window program's arguments: ours, those Qt takes for itself, and anything else
+// refused by name, so that a mistyped option is told rather than ignored.
 #include "finestra/rigadicomando.h"
 
 #include "sistema/flussi.h"

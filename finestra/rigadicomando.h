@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window program's command line, read before any toolkit starts, by the rules of whichever
+// front-end it is: what to start, what to answer at once, what to refuse.
 #pragma once
 
 #include <optional>

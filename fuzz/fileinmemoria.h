@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// What every fuzzer shares: a file in memory to hand the core by path, and the check that stops
+// on a broken property.
 #pragma once
 
 #include <cstdint>

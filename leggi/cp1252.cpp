@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The conversions between the law files' Windows-1252 and the UTF-8 the rest of the program
+// speaks, and the folding a search compares text by.
 #include "leggi/cp1252.h"
 
 #include "sistema/utf8.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The law files' character set: Windows-1252 to UTF-8 and back for what is shown and typed, and
+// the folding that lets a search ignore case and accents.
 #pragma once
 
 #include <cstddef>

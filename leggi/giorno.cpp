@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Dates to law numbers: the Gregorian leap-year rule, and 29 February set apart as law 500.
 #include "leggi/giorno.h"
 
 #include <stdexcept>

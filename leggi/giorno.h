@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The calendar behind the day mode: which law number a date stands for, leap years included.
 #pragma once
 
 #include <array>

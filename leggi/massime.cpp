@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Reading and writing Massime.dat: the lookup of one law, the passes over every record the tool
+// builds on, and the encoder that checks a text before it becomes a law file.
 #include "leggi/massime.h"
 
 #include "leggi/formato.h"

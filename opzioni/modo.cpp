@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The stored mode read back from a few bytes, whatever the file holds, and replaced whole, so
+// that a failed write leaves the old file.
 #include "opzioni/modo.h"
 
 #include "sistema/file.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The display mode a user picks in the menu, and Option.dat, which keeps it for the next start:
+// its markers, byte for byte, and its reader and writer.
 #pragma once
 
 #include <algorithm>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The shared words: why a file failed, in a phrase that follows its name in any message, and the
+// version's notice.
 #include "parole/parole.h"
 
 #include <cstdint>

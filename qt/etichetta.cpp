@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// One text layout for both the measure and the drawing, its lines spaced as QPainter spaces them.
 #include "qt/etichetta.h"
 
 #include <QFontMetricsF>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The law's text on Qt, measured and drawn by one layout, so that the height the window is fitted
+// to is the height the text takes.
 #pragma once
 
 #include <QLabel>

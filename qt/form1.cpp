@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Qt window built to the shared layout: twips turned into pixels, the window manager's frame
+// taken into account, the keys and the menu wired to the shared behaviour.
 #include "qt/form1.h"
 
 #include "finestra/disposizione.h"
@@ -222,10 +224,12 @@ void Form1::Applica(const Disposizione &d)
 {
     m_label1->resize(d.larghezzaTesto, d.altezzaTesto);
     m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
-    // The described height is the outer one, title bar included, as on Windows: the frame
-    // the window manager really drew comes off it, and the banner, placed under the label,
-    // ends where the window ends. Until the window is framed there is nothing to take off;
-    // moveEvent lays the window out again once the frame is known.
+    // The height rule gives the window's outer height, title bar included, as on Windows: the
+    // label's height plus a fixed 1150 twips, the outer height of a Windows tool window's
+    // caption and menu and the banner. The frame the window manager really drew comes off it,
+    // and the banner, placed under the label, ends where the window ends. Until the window is
+    // framed there is nothing to take off; moveEvent lays the window out again once the frame
+    // is known.
     m_corniceUsata = cornice();
     setFixedSize(LarghezzaArea - eccesso(),
                  std::max(d.altezzaFinestra - m_corniceUsata.height(), 1));

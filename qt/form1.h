@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window on Linux: Qt's widgets for what the shared window decides, and the measures its
+// layout rule asks for.
 #pragma once
 
 #include "finestra/finestra.h"
@@ -64,7 +66,8 @@ private:
     int altezzaMassima() const;
     // What the window manager's frame adds to the window, nothing until it is drawn.
     QSize cornice() const;
-    // How much narrower than described the window must be to fit the screen.
+    // How much narrower than at creation the window must be for it, frame included, to fit
+    // the width the screen leaves free.
     int eccesso() const;
     int larghezzaBarra() const;
     void copia();

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window's _NET_WM_STATE on X11, set the way the window manager allows at each point of
+// the window's life: written before it is mapped, asked for after.
 #include "qt/fuoridallabarra.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// A tool window kept out of the task bar and the pager on X11, which Qt's flags alone do not do.
 #pragma once
 
 class QWindow;

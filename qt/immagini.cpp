@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The resources' names for the scaled copies, and the choice among them.
 #include "qt/immagini.h"
 
 #include <array>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The pictures and the icon, built into the program at three scales, picked sharp enough for the
+// screen the window is on.
 #pragma once
 
 #include <QIcon>

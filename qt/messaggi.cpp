@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Message boxes under the program's title, for the window's warnings and the start-up's failures.
 #include "qt/messaggi.h"
 
 #include "finestra/testi.h"

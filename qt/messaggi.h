@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Qt program's message boxes, which show file names and the system's reasons as written.
 #pragma once
 
 #include <QMessageBox>

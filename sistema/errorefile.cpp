@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// A data file's error made: the name completed, so that the message says where the file was
+// looked for, and the system's own reason fetched.
 #include "sistema/errorefile.h"
 
 #include "sistema/flussi.h"

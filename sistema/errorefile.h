@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The one error the core throws about a data file, carrying what a front-end or the tool needs
+// to tell the user in its own words.
 #pragma once
 
 #include <filesystem>

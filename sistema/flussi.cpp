@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The standard streams, borrowed once and never closed, and text made safe for a terminal that
+// would obey its control characters.
 #include "sistema/flussi.h"
 
 #include "sistema/nativo.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The local time from the system, with the fraction of its second, so that two starts in the same
+// second draw different laws.
 #include "sistema/orologio.h"
 
 #include "sistema/nativo.h"

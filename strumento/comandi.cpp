@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The massime tool's commands, cerca aside: from the parsed arguments through the core's readers
+// to text for a person or, where asked, JSON for a program.
 #include "strumento/comandi.h"
 
 #include "leggi/cp1252.h"

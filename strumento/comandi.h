@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The massime tool's commands and what they share: the arguments, the exit statuses, and how a
+// file is named and opened, standard input included.
 #pragma once
 
 #include "sistema/file.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Escaping text for JSON, the C1 controls included, which JSON itself would let through raw.
 #include "strumento/json.h"
 
 #include "sistema/flussi.h"

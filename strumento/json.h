@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// JSON strings for the tool's machine-readable output, safe to read one line at a time.
 #pragma once
 
 #include <string>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Buffering the tool's output: a block is handed over whole, and a switch between text and raw
+// bytes first hands over what came before.
 #include "strumento/uscita.h"
 
 namespace massime {

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The tool's output, gathered into blocks: fewer writes on a large file, and text kept apart from
+// raw bytes, for only text is converted for a console.
 #pragma once
 
 #include "sistema/flussi.h"

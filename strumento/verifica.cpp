@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// massime verifica: every record checked as the file streams past, each problem reported the
+// moment it is certain, the missing numbers at the end.
 #include "strumento/verifica.h"
 
 #include "leggi/cp1252.h"

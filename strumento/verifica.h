@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// massime verifica's checks: what may be wrong in a law file, found in one pass whose memory
+// does not grow with the file.
 #pragma once
 
 #include "sistema/file.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The user's data folder: where the XDG rules put it, its preparation and its failures, the
+// start at login, and the working directory that completes relative names.
 #include "finestra/cartellautente.h"
 #include "finestra/testi.h"
 #include "sistema/argomenti.h"

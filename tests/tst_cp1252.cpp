@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Windows-1252 both ways: every byte survives the trip through UTF-8, and a character with no
+// byte is refused where it stands.
 #include "leggi/cp1252.h"
 
 #include <doctest/doctest.h>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Qt window, for what only a real window shows: the menu's marks, the pictures at each scale,
+// the height on a real screen and frame, the keys, the colours and the message boxes.
 #include "finestra/avvia.h"
 #include "finestra/casuale.h"
 #include "finestra/testi.h"
@@ -396,7 +398,7 @@ void TestForm1::altezzaLimitataDalloSchermo()
     QCOMPARE(label->width(), scorrimento->viewport()->width());
     QVERIFY(scorrimento->geometry().right() < 416);
     QCOMPARE(label->height(), label->heightForWidth(label->width()));
-    // The described height is the outer one, whatever frame the window got.
+    // The outer height is the label's plus 1150 twips (77 pixels), whatever frame the window got.
     QCOMPARE(f.frameGeometry().height(), scorrimento->height() + 77);
     QCOMPARE(image1(f)->y(), scorrimento->height() + 3);
     QVERIFY(image1(f)->geometry().bottom() < f.centralWidget()->height());

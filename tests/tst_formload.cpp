@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The start-up's choice of a law against a fake window and clock: each path through it, the
+// recovery after a failure, the random draw's range and the generator behind it.
 #include "finestra/casuale.h"
 #include "finestra/formload.h"
 #include "sistema/errorefile.h"

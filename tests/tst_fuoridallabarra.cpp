@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window as a task bar sees it on a real X server: kept out of the bar and the pager, above
+// the others, and given the focus when shown.
 #include "finestra/avvia.h"
 #include "qt/form1.h"
 

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Dates to law numbers: the edge days in a table, then every day of a common and a leap year held
+// against the standard library's calendar.
 #include "leggi/giorno.h"
 
 #include <doctest/doctest.h>

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Qt program started with arguments, as from a terminal: what each line answers, Qt's
+// options let through, an answer lost to a full disk, and when to prefer XWayland.
 #include "finestra/rigadicomando.h"
 #include "finestra/testi.h"
 #include "supporto/prova.h"

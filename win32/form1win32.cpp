@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Win32 window built to the shared layout at the monitor's scale: its classes and child
+// windows, the pictures stretched once, the text drawn and scrolled, the menu and the keys.
 #include "win32/form1win32.h"
 
 #include "finestra/disposizione.h"

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window on Windows: Win32's windows for what the shared window decides, and the measures
+// its layout rule asks for.
 #pragma once
 
 #include "finestra/finestra.h"

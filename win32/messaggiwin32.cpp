@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Message boxes through the system's wide-character API, with the icon each tone calls for.
 #include "win32/messaggiwin32.h"
 
 #include "finestra/testi.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Windows program's message boxes, titled with its name, in the tone of what they say.
 #pragma once
 
 #include "finestra/partenza.h"
