@@ -7,8 +7,8 @@
 //
 //   build/bench/lookup [FILE]     (default: a temporary file, removed afterwards)
 
-#include "tests/supporto/codifica.h"
 #include "leggi/massime.h"
+#include "tests/supporto/codifica.h"
 
 #include <algorithm>
 #include <chrono>

@@ -95,8 +95,8 @@ std::string NelPath(const std::string &nome)
     }
 }
 
-bool Misura(Display *display, const std::vector<std::string> &comando,
-            const std::string &cartella, std::vector<double> &ms)
+bool Misura(Display *display, const std::vector<std::string> &comando, const std::string &cartella,
+            std::vector<double> &ms)
 {
     const Avviato avviato = AvviaEAttendi(display, comando, cartella, 30000);
     if (avviato.pid < 0) {

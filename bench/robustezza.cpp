@@ -174,8 +174,9 @@ int main(int argc, char **argv)
         const std::string risultato((std::istreambuf_iterator<char>(f)), {});
         mescolati += std::find(versioni.begin(), versioni.end(), risultato) == versioni.end();
     }
-    std::printf("10 scrittori x 20 giri, file con due nomi: %d giri mescolati, %d scrittori falliti\n",
-                mescolati, falliti);
+    std::printf(
+        "10 scrittori x 20 giri, file con due nomi: %d giri mescolati, %d scrittori falliti\n",
+        mescolati, falliti);
     fs::remove_all(cartella);
     return 0;
 }

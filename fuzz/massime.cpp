@@ -4,8 +4,8 @@
 // judged on its own. The core gets the same text in its stored form.
 #include "fileinmemoria.h"
 
-#include "sistema/errorefile.h"
 #include "leggi/massime.h"
+#include "sistema/errorefile.h"
 
 #include <cmath>
 #include <optional>

@@ -3,8 +3,8 @@
 // first CR or at the end of the file, and only an exact marker counts.
 #include "fileinmemoria.h"
 
-#include "sistema/errorefile.h"
 #include "opzioni/modo.h"
+#include "sistema/errorefile.h"
 
 #include <optional>
 #include <string_view>

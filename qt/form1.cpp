@@ -144,8 +144,8 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     for (const QKeySequence &tasto :
          {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)})
         connect(new QShortcut(tasto, this), &QShortcut::activated, this, allaFine);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), this), &QShortcut::activated,
-            this, allInizio);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home), this), &QShortcut::activated, this,
+            allInizio);
 
     // Through the collection; Home is the start's law.
     const std::pair<Qt::Key, std::function<void()>> sfoglia[] = {

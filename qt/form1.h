@@ -77,7 +77,7 @@ private:
     QPixmap m_sfondo;
     Area *m_area = nullptr;
     QScrollArea *m_scorrimento = nullptr;
-    QSize m_corniceUsata;          // the frame the last layout took off
+    QSize m_corniceUsata; // the frame the last layout took off
     QLabel *m_label1 = nullptr;
     QLabel *m_image1 = nullptr;
 };

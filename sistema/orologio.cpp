@@ -17,8 +17,7 @@ MomentoLocale OraLocale()
     std::time_t secondo = system_clock::to_time_t(adesso);
     if (system_clock::from_time_t(secondo) > adesso)
         --secondo;
-    const double frazione =
-        duration<double>(adesso - system_clock::from_time_t(secondo)).count();
+    const double frazione = duration<double>(adesso - system_clock::from_time_t(secondo)).count();
     std::tm locale{};
     nativo::TempoLocale(secondo, locale);
     return {locale.tm_year + 1900, locale.tm_mon + 1, locale.tm_mday,

@@ -21,8 +21,8 @@ std::filesystem::path CartellaDatiUtente()
     PWSTR cartella = nullptr;
     const HRESULT esito =
         ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &cartella);
-    std::filesystem::path risultato = SUCCEEDED(esito) ? std::filesystem::path(cartella)
-                                                       : std::filesystem::path();
+    std::filesystem::path risultato =
+        SUCCEEDED(esito) ? std::filesystem::path(cartella) : std::filesystem::path();
     ::CoTaskMemFree(cartella);
     if (FAILED(esito))
         throw ErroreFile::daSistema(L"%APPDATA%", static_cast<int>(HRESULT_CODE(esito)));

@@ -2,11 +2,11 @@
 // Runs one core operation in a process of its own, so that the tests can give it what
 // a test process cannot have: another user, a file-size limit, a SIGKILL at any moment.
 // Prints the outcome on one line; an ErroreFile prints "errore", the path and the reason.
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
-#include "leggi/massime.h"
-#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <cstdio>

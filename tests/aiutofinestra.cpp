@@ -69,11 +69,11 @@ int main(int argc, char **argv)
         return 1;
     }
     const auto *label1 = form1.findChild<QLabel *>(QStringLiteral("Label1"));
-    stampa(
-        QStringLiteral("mostrata\n%1\n%2\n%3\n%4")
-            .arg(form1.windowTitle(),
-                 form1.finestra().modo() == ModoCasuale ? QStringLiteral("casuale") : QStringLiteral("giorno"),
-                 QString::number(form1.finestra().numeroGiorno().value_or(0)),
-                 label1 ? label1->text() : QStringLiteral("<manca Label1>")));
+    stampa(QStringLiteral("mostrata\n%1\n%2\n%3\n%4")
+               .arg(form1.windowTitle(),
+                    form1.finestra().modo() == ModoCasuale ? QStringLiteral("casuale")
+                                                           : QStringLiteral("giorno"),
+                    QString::number(form1.finestra().numeroGiorno().value_or(0)),
+                    label1 ? label1->text() : QStringLiteral("<manca Label1>")));
     return 0;
 }

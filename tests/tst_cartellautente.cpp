@@ -76,9 +76,9 @@ TEST_CASE("la cartella dell'utente preparata")
     enum class Atteso { Seminato, Resta, Avvisa };
     struct Riga {
         const char *nome;
-        const char *massime;   // what stands at Massime.dat; nullptr: nothing
-        bool collegamento;     // Massime.dat is a link to altrove/Massime.dat
-        const char *altrove;   // what the link leads to; nullptr: nothing
+        const char *massime; // what stands at Massime.dat; nullptr: nothing
+        bool collegamento;   // Massime.dat is a link to altrove/Massime.dat
+        const char *altrove; // what the link leads to; nullptr: nothing
         bool cartellaEsiste;
         Atteso atteso;
     };
@@ -147,10 +147,10 @@ TEST_CASE("la cartella dell'utente che non si può preparare")
 {
     struct Riga {
         const char *nome;
-        const char *fileAl;       // a file made at this place under the temporary folder
-        const char *cartella;     // the data folder, under the temporary folder
-        bool raccolta;            // the installed collection exists
-        const char *nominato;     // the file the error names, under the temporary folder
+        const char *fileAl;   // a file made at this place under the temporary folder
+        const char *cartella; // the data folder, under the temporary folder
+        bool raccolta;        // the installed collection exists
+        const char *nominato; // the file the error names, under the temporary folder
         ErroreFile::Tipo tipo;
     };
     const Riga righe[] = {

@@ -4,11 +4,11 @@
 // calls, and it gets the messages that a menu click or a key sends. Needs a screen (under
 // Wine: Xvfb).
 
+#include "finestra/disposizione.h"
 #include "leggi/giorno.h"
 #include "sistema/orologio.h"
-#include "finestra/disposizione.h"
-#include "win32/form1win32.h"
 #include "supporto/prova.h"
+#include "win32/form1win32.h"
 
 #include <doctest/doctest.h>
 
@@ -430,8 +430,8 @@ TEST_CASE("l'altezza segue la legge: etichetta + 1150 twip, banner 50 twip sotto
         // Only a screen narrower than the window takes width from it, and from the text alike.
         const int tolto = pixel(legge::AreaLarghezza) - area.right;
         CHECK(tolto >= 0);
-        CHECK((tolto == 0 || finestra.right - finestra.left ==
-                                 monitor.rcWork.right - monitor.rcWork.left));
+        CHECK((tolto == 0 ||
+               finestra.right - finestra.left == monitor.rcWork.right - monitor.rcWork.left));
         CHECK(label.right - label.left == pixel(legge::Label1Larghezza) - tolto);
         CHECK(finestra.left >= monitor.rcWork.left);
         CHECK(finestra.right <= monitor.rcWork.right);

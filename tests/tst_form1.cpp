@@ -4,11 +4,11 @@
 #include "finestra/avvia.h"
 #include "finestra/casuale.h"
 #include "finestra/testi.h"
-#include "sistema/errorefile.h"
 #include "leggi/massime.h"
 #include "qt/form1.h"
 #include "qt/immagini.h"
 #include "qt/messaggi.h"
+#include "sistema/errorefile.h"
 #include "supporto/finti.h"
 #include "supporto/prova.h"
 
@@ -407,9 +407,10 @@ void TestForm1::altezzaLimitataDalloSchermo()
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QScrollBar *barra = scorrimento->verticalScrollBar();
-    const std::pair<QKeyCombination, bool> tasti[] = {
-        {Qt::Key_End, true},  {Qt::CTRL | Qt::Key_Home, false}, {Qt::CTRL | Qt::Key_End, true},
-        {Qt::Key_Home, false}};
+    const std::pair<QKeyCombination, bool> tasti[] = {{Qt::Key_End, true},
+                                                      {Qt::CTRL | Qt::Key_Home, false},
+                                                      {Qt::CTRL | Qt::Key_End, true},
+                                                      {Qt::Key_Home, false}};
     for (const auto &[tasto, allaFine] : tasti) {
         QTest::keyClick(&f, tasto.key(), tasto.keyboardModifiers());
         QCOMPARE(barra->value(), allaFine ? barra->maximum() : 0);

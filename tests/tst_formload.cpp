@@ -12,10 +12,9 @@
 #include <chrono>
 #include <cmath>
 #include <set>
+#include <string>
 #include <thread>
 #include <utility>
-#include <thread>
-#include <string>
 #include <vector>
 
 using namespace legge;
@@ -205,8 +204,8 @@ TEST_CASE("generatore")
 
     // A different second of the day gives a different law sequence, and so does a different
     // hundredth of the same second, late in the day too.
-    for (const auto &[primo, secondo] : {std::pair{-3723.f, -3724.f}, {-28800.f, -28800.01f},
-                                         {-86399.5f, -86399.51f}}) {
+    for (const auto &[primo, secondo] :
+         {std::pair{-3723.f, -3724.f}, {-28800.f, -28800.01f}, {-86399.5f, -86399.51f}}) {
         CAPTURE(primo);
         a.semina(primo);
         b.semina(secondo);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The law file read and written: a sample file's laws, the lookup, the number field, missing
 // files, block boundaries, and texts that encode or are refused.
-#include "supporto/codifica.h"
-#include "sistema/errorefile.h"
 #include "leggi/massime.h"
+#include "sistema/errorefile.h"
+#include "supporto/codifica.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

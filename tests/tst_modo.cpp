@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Option.dat read and written: every marker and near miss, and a write that keeps what stands at
 // the path, or fails and leaves the old file, on both systems.
+#include "leggi/massime.h"
+#include "opzioni/modo.h"
 #include "parole/parole.h"
 #include "sistema/argomenti.h"
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
-#include "leggi/massime.h"
-#include "opzioni/modo.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

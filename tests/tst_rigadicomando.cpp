@@ -66,14 +66,13 @@ void TestRigaDiComando::argomenti_data()
         << QStringList{"--cartella-utente", "--help"} << QStringList() << 0 << "--cartella-utente"
         << "";
     // The login entry needs no display, and is copied from beside the program.
-    const QStringList configurazione{QStringLiteral("XDG_CONFIG_HOME=") +
-                                     m_configurazione.path()};
-    QTest::newRow("--avvio-automatico si")
-        << QStringList{"--avvio-automatico", "si"} << configurazione << 0
-        << "Avvio automatico attivato" << "";
-    QTest::newRow("--avvio-automatico=no")
-        << QStringList{"--avvio-automatico=no"} << configurazione << 0
-        << "Avvio automatico disattivato" << "";
+    const QStringList configurazione{QStringLiteral("XDG_CONFIG_HOME=") + m_configurazione.path()};
+    QTest::newRow("--avvio-automatico si") << QStringList{"--avvio-automatico", "si"}
+                                           << configurazione << 0 << "Avvio automatico attivato"
+                                           << "";
+    QTest::newRow("--avvio-automatico=no") << QStringList{"--avvio-automatico=no"} << configurazione
+                                           << 0 << "Avvio automatico disattivato"
+                                           << "";
     QTest::newRow("--avvio-automatico forse")
         << QStringList{"--avvio-automatico", "forse"} << QStringList() << 2 << ""
         << "valore non valido per --avvio-automatico: «forse»";
@@ -172,7 +171,8 @@ void TestRigaDiComando::opzioniDiQt()
     programma.start(QStringLiteral(LEGGE_PROGRAMMA),
                     {"-platform", "offscreen", "-style=fusion", "--reverse"});
     QVERIFY(programma.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!prova::leggi(cartella.filePath("Option.dat").toStdString()).empty(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!prova::leggi(cartella.filePath("Option.dat").toStdString()).empty(),
+                             20000);
     QTest::qWait(200);
     QCOMPARE(programma.state(), QProcess::Running);
     programma.kill();

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Inputs and faults that the program must survive: broken and hostile data files, a
 // user without rights, a full disk, a process killed while it writes.
-#include "parole/parole.h"
-#include "sistema/errorefile.h"
 #include "leggi/massime.h"
 #include "opzioni/modo.h"
+#include "parole/parole.h"
+#include "sistema/errorefile.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>

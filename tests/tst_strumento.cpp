@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built `massime` tool as a user would, and holds its answers against the core.
 
-#include "sistema/argomenti.h"
 #include "leggi/cp1252.h"
 #include "leggi/massime.h"
+#include "sistema/argomenti.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>
@@ -19,8 +19,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 using namespace prova;
@@ -303,8 +303,7 @@ TEST_CASE("cerca")
     CHECK(uscitaJson.codice == 0);
     const json radice = json::parse(uscitaJson.uscita, nullptr, false);
     REQUIRE(radice.is_object());
-    CHECK(radice["leggi"] ==
-          json::parse(R"([{"numero": "002", "record": 2, "titolo": "PERCHÉ NO",
+    CHECK(radice["leggi"] == json::parse(R"([{"numero": "002", "record": 2, "titolo": "PERCHÉ NO",
                            "contesto": "PERCHÉ NO\nCittà e l’ora.\n"},
                           {"numero": "004", "record": 4, "titolo": null,
                            "contesto": "004 senza titolo città"}])"));
@@ -659,8 +658,8 @@ TEST_CASE("controlli su un terminale")
     CHECK(tubo.uscita == "Titolo\x1b[2J\nCorpo\x07 e \xc2\x81.\n");
 
     // Scrambled bytes are refused on a terminal, and still go down a pipe.
-    const Esito codificato = esegui(
-        {"script", "-qec", std::string(MASSIME) + " codifica -o - </dev/null", "/dev/null"});
+    const Esito codificato =
+        esegui({"script", "-qec", std::string(MASSIME) + " codifica -o - </dev/null", "/dev/null"});
     CHECK(codificato.codice != 0);
     CHECK(contiene(codificato.uscita, "non scrivo un file delle leggi su un terminale"));
 
@@ -832,9 +831,8 @@ TEST_CASE("codifica: un ingresso senza fine")
         CAPTURE(dispositivo);
         CartellaTemporanea cartella;
         const auto uscita = cartella.file("Massime.dat");
-        const Esito esito =
-            esegui({MASSIME, "codifica", dispositivo, "-o", uscita.string()}, {},
-                   std::chrono::seconds(20));
+        const Esito esito = esegui({MASSIME, "codifica", dispositivo, "-o", uscita.string()}, {},
+                                   std::chrono::seconds(20));
         CHECK(esito.codice == 2);
         CHECK(contiene(esito.errori, dispositivo + ", riga 1, colonna "));
         CHECK(voci(cartella.percorso()).empty());

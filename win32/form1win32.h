@@ -22,8 +22,8 @@ public:
     // Command ids: the mode items in the order of the modes' table from IdPrimoModo on,
     // and the keys.
     static constexpr UINT IdPrimoModo = 1;
-    static constexpr UINT IdEsci = 100;  // Esc
-    static constexpr UINT IdCopia = 101; // Ctrl+C, Ctrl+Ins
+    static constexpr UINT IdEsci = 100;     // Esc
+    static constexpr UINT IdCopia = 101;    // Ctrl+C, Ctrl+Ins
     static constexpr UINT IdAvanti = 102;   // Right
     static constexpr UINT IdIndietro = 103; // Left
     static constexpr UINT IdInizio = 104;   // Home; Ctrl+Home scrolls to the top
