@@ -39,6 +39,12 @@ struct MisureFinestra {
     int larghezzaTesto = 0;        // the label's
     int larghezzaAccantoBarra = 0; // the text's, when a scroll bar stands beside it
     int altezzaMassima = 0;        // the most the screen leaves for the part the rule counts
+    // What the outer height holds besides the client area under the menu: the frame the
+    // window manager draws and the menu bar; only what is known so far.
+    int attorno = 0;
+    int bannerLarghezza = 0; // the banner's rectangle at creation
+    int bannerAltezza = 0;
+    int riduzione = 0; // how much narrower than at creation the screen makes the window
 };
 
 struct Disposizione {
@@ -46,13 +52,19 @@ struct Disposizione {
     int larghezzaTesto = 0;  // the width the text is wrapped at
     int altezzaTesto = 0;    // the whole text's height at that width
     int altezzaVisibile = 0; // the label's height on screen
-    int altezzaFinestra = 0; // label + margin
+    int altezzaFinestra = 0; // label + margin, or more where the frame is tall
     int bannerAlto = 0;      // the banner's top, under the label
+    // The banner's picture, narrowed with the window and keeping its proportions.
+    int bannerLarghezza = 0;
+    int bannerAltezza = 0;
+    // The client area's height under the menu: the banner's strip reaches down to it.
+    int altezzaArea = 0;
 };
 
 // The label's height follows the text; the window is that plus the margin, up to what the
-// screen can show, past which the text scrolls beside a scroll bar. `altezzaTesto` gives the
-// text's height wrapped at a width.
+// screen can show, past which the text scrolls beside a scroll bar. The margin is a Windows
+// tool window's: where the frame and the menu take more, the window grows so that the text
+// and the whole banner still show. `altezzaTesto` gives the text's height wrapped at a width.
 Disposizione Disponi(const MisureFinestra &misure, const std::function<int(int)> &altezzaTesto);
 
 } // namespace legge

@@ -17,18 +17,30 @@ namespace legge {
 Disposizione Disponi(const MisureFinestra &misure, const std::function<int(int)> &altezzaTesto)
 {
     Disposizione d;
+    // A window narrower than at creation takes its banner along, scaled whole rather than
+    // cut, so that its words stay readable.
+    d.bannerLarghezza = std::max(misure.bannerLarghezza - misure.riduzione, 0);
+    d.bannerAltezza =
+        misure.bannerLarghezza > 0
+            ? (misure.bannerAltezza * d.bannerLarghezza + misure.bannerLarghezza / 2) /
+                  misure.bannerLarghezza
+            : 0;
+    const int sotto = misure.distanzaBanner + d.bannerAltezza;
+    const int contorno = std::max(misure.margine, misure.attorno + sotto);
+
     d.larghezzaTesto = misure.larghezzaTesto;
     d.altezzaTesto = altezzaTesto(d.larghezzaTesto);
     d.altezzaVisibile = d.altezzaTesto;
-    const int limite = misure.altezzaMassima - misure.margine;
+    const int limite = misure.altezzaMassima - contorno;
     if (d.altezzaTesto > limite) {
         d.scorre = true;
         d.larghezzaTesto = misure.larghezzaAccantoBarra;
         d.altezzaTesto = altezzaTesto(d.larghezzaTesto);
         d.altezzaVisibile = std::max(limite, 0);
     }
-    d.altezzaFinestra = d.altezzaVisibile + misure.margine;
+    d.altezzaFinestra = d.altezzaVisibile + contorno;
     d.bannerAlto = d.altezzaVisibile + misure.distanzaBanner;
+    d.altezzaArea = d.altezzaFinestra - misure.attorno;
     return d;
 }
 

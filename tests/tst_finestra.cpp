@@ -86,6 +86,59 @@ TEST_CASE("la regola dell'altezza")
     }
 }
 
+TEST_CASE("la regola dell'altezza con ogni cornice e ogni scala: testo e banner interi")
+{
+    struct Riga {
+        const char *nome;
+        int margine, distanza, bannerLarghezza, bannerAltezza; // the scale's
+        int attorno;                                           // frame and menu bar
+        int riduzione; // taken off the width by a narrow screen
+        int altezzaMassima;
+        bool scorre;
+        int visibile, finestra, banner, bannerAlto, area;
+    };
+    // The text is 200 pixels high. At 100 % the margin is 77 pixels: 41 of frame and menu,
+    // 3 under the label and a banner 33 high.
+    const Riga righe[] = {
+        {"una finestra degli strumenti di Windows", 77, 3, 417, 33, 41, 0, 1000, false, 200, 277,
+         33, 203, 236},
+        {"cornice ancora da disegnare", 77, 3, 417, 33, 20, 0, 1000, false, 200, 277, 33, 203, 257},
+        {"cornice più sottile (Qt a 200 %): la striscia del banner scende fino in fondo", 77, 3,
+         417, 33, 30, 0, 1000, false, 200, 277, 33, 203, 247},
+        {"barra del titolo di 35 pixel (mutter): la finestra cresce", 77, 3, 417, 33, 57, 0, 1000,
+         false, 200, 293, 33, 203, 236},
+        {"cornice e ombra di 97 pixel (weston)", 77, 3, 417, 33, 119, 0, 1000, false, 200, 355, 33,
+         203, 236},
+        {"cornice alta su uno schermo basso: il testo scorre, il banner resta intero", 77, 3, 417,
+         33, 119, 0, 300, true, 145, 300, 33, 148, 181},
+        {"200 % su 640x480: il banner si restringe con la finestra", 153, 7, 834, 66, 82, 210, 1000,
+         false, 200, 353, 49, 207, 271},
+        {"200 % su 640x480 con una cornice alta", 153, 7, 834, 66, 150, 210, 1000, false, 200, 406,
+         49, 207, 256},
+    };
+    for (const Riga &r : righe) {
+        CAPTURE(r.nome);
+        MisureFinestra misure{r.margine, r.distanza, 400, 380, r.altezzaMassima};
+        misure.attorno = r.attorno;
+        misure.bannerLarghezza = r.bannerLarghezza;
+        misure.bannerAltezza = r.bannerAltezza;
+        misure.riduzione = r.riduzione;
+        const Disposizione d = Disponi(misure, [](int) { return 200; });
+        CHECK(d.scorre == r.scorre);
+        CHECK(d.altezzaVisibile == r.visibile);
+        CHECK(d.altezzaFinestra == r.finestra);
+        CHECK(d.bannerLarghezza == r.bannerLarghezza - r.riduzione);
+        CHECK(d.bannerAltezza == r.banner);
+        CHECK(d.bannerAlto == r.bannerAlto);
+        CHECK(d.altezzaArea == r.area);
+        // Never less than the rule, never a banner cut at the bottom, never past the screen
+        // while the text can scroll instead.
+        CHECK(d.altezzaFinestra >= d.altezzaVisibile + r.margine);
+        CHECK(d.bannerAlto + d.bannerAltezza <= d.altezzaArea);
+        CHECK(d.altezzaFinestra <= r.altezzaMassima);
+    }
+}
+
 TEST_CASE("la legge mostrata: didascalia, testo, altezza")
 {
     struct Riga {
