@@ -76,6 +76,38 @@ private:
     Form1 *m_finestra;
 };
 
+// The banner: its picture across the whole width, as tall as its proportions make it, and
+// its last row drawn on down to the window's bottom edge, where a thin frame leaves room.
+class Form1::Striscia : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    // 0 fills the whole strip with the picture.
+    void ImpostaAltezzaImmagine(int altezza)
+    {
+        m_altezzaImmagine = altezza;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        const QPixmap immagine = pixmap();
+        if (immagine.isNull())
+            return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const int alta = m_altezzaImmagine > 0 ? std::min(m_altezzaImmagine, height()) : height();
+        p.drawPixmap(QRect(0, 0, width(), alta), immagine);
+        if (alta < height())
+            p.drawPixmap(QRect(0, alta, width(), height() - alta), immagine,
+                         QRect(0, immagine.height() - 1, immagine.width(), 1));
+    }
+
+private:
+    int m_altezzaImmagine = 0;
+};
+
 Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     : QMainWindow(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_finestra(*this, std::move(cartella))
@@ -121,9 +153,8 @@ Form1::Form1(std::filesystem::path cartella, QWidget *parent)
     colori.setColor(QPalette::WindowText, TestoScuro);
     m_label1->setPalette(colori);
 
-    m_image1 = new QLabel(m_area);
+    m_image1 = new Striscia(m_area);
     m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setScaledContents(true);
     m_image1->setGeometry(0, Pixel(Image1Alto), Pixel(Image1Larghezza), Pixel(Image1Altezza));
 
     setFixedSize(LarghezzaArea, menuBar()->sizeHint().height() + AltezzaArea);
@@ -206,6 +237,10 @@ MisureFinestra Form1::Misure() const
     misure.larghezzaAccantoBarra =
         LarghezzaArea - eccesso - Pixel(Label1Sinistra) - larghezzaBarra();
     misure.altezzaMassima = altezzaMassima();
+    misure.attorno = cornice().height() + menuBar()->sizeHint().height();
+    misure.bannerLarghezza = Pixel(Image1Larghezza);
+    misure.bannerAltezza = Pixel(Image1Altezza);
+    misure.riduzione = eccesso;
     return misure;
 }
 
@@ -226,15 +261,17 @@ void Form1::Applica(const Disposizione &d)
     m_scorrimento->resize(d.larghezzaTesto + (d.scorre ? larghezzaBarra() : 0), d.altezzaVisibile);
     // The height rule gives the window's outer height, title bar included, as on Windows: the
     // label's height plus a fixed 1150 twips, the outer height of a Windows tool window's
-    // caption and menu and the banner. The frame the window manager really drew comes off it,
-    // and the banner, placed under the label, ends where the window ends. Until the window is
-    // framed there is nothing to take off; moveEvent lays the window out again once the frame
-    // is known.
+    // caption and menu and the banner, or more where this frame is taller. The frame the
+    // window manager really drew comes off it, and the banner, placed under the label, runs
+    // to where the window ends. Until the window is framed there is nothing to take off;
+    // moveEvent lays the window out again once the frame is known.
     m_corniceUsata = cornice();
     setFixedSize(LarghezzaArea - eccesso(),
                  std::max(d.altezzaFinestra - m_corniceUsata.height(), 1));
     layout()->activate();
-    m_image1->move(m_image1->x(), d.bannerAlto);
+    m_image1->setGeometry(0, d.bannerAlto, d.bannerLarghezza,
+                          std::max(d.altezzaArea - d.bannerAlto, d.bannerAltezza));
+    m_image1->ImpostaAltezzaImmagine(d.bannerAltezza);
 }
 
 QSize Form1::cornice() const

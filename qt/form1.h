@@ -61,6 +61,7 @@ protected:
 
 private:
     class Area;
+    class Striscia;
 
     // The tallest the window may be, title bar aside, with all of it on the screen.
     int altezzaMassima() const;
@@ -79,7 +80,7 @@ private:
     QScrollArea *m_scorrimento = nullptr;
     QSize m_corniceUsata; // the frame the last layout took off
     QLabel *m_label1 = nullptr;
-    QLabel *m_image1 = nullptr;
+    Striscia *m_image1 = nullptr;
 };
 
 } // namespace legge

@@ -119,6 +119,7 @@ private slots:
     void immaginiAlleScale_data();
     void immaginiAlleScale();
     void altezzaSegueIlTesto();
+    void bannerFinoInFondo();
     void altezzaLimitataDalloSchermo_data();
     void altezzaLimitataDalloSchermo();
     void parolaPiuLungaDellaRiga_data();
@@ -361,6 +362,38 @@ void TestForm1::altezzaSegueIlTesto()
     QVERIFY(f.height() < creazione);
     QCOMPARE(f.height(), label1(f)->height() + 77);
     QCOMPARE(f.width(), 416);
+}
+
+// Where the frame leaves the client taller than the text and the banner need (no frame here;
+// a thin one at 200 %), the banner's strip runs to the bottom edge; a screen narrower than the
+// window (offscreen at 200 %: 400 pixels) takes the banner's width along with the window's.
+void TestForm1::bannerFinoInFondo()
+{
+    QVERIFY(scriviMassime(m_dir->path(), "/001 Prova\r\nUna riga./"));
+    Form1 f(CartellaDiLavoro());
+    f.finestra().MostraLegge(1);
+    f.Centra();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const int ristretta = 416 - f.width();
+    QVERIFY(f.frameGeometry().width() <= f.screen()->availableGeometry().width());
+    QLabel *banner = image1(f);
+    QCOMPARE(banner->width(), 417 - ristretta);
+    QCOMPARE(banner->y(), label1(f)->height() + 3);
+    QCOMPARE(banner->geometry().bottom(), f.centralWidget()->height() - 1);
+    QVERIFY(banner->height() > 33);
+
+    // Blue across the strip, the picture's words at the top, down to the last row.
+    const QImage area = f.centralWidget()->grab().toImage();
+    const qreal scala = area.devicePixelRatio();
+    const auto blu = [&](int x, int y) {
+        const QColor c = area.pixelColor(int(x * scala), int(y * scala));
+        return c.blue() > c.red() + 40;
+    };
+    QVERIFY(blu(2, banner->y() + 2));
+    QVERIFY(blu(banner->width() - 3, banner->y() + 2));
+    QVERIFY(blu(2, f.centralWidget()->height() - 1));
+    QVERIFY(blu(banner->width() - 3, f.centralWidget()->height() - 1));
 }
 
 void TestForm1::altezzaLimitataDalloSchermo_data()
