@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a task bar sees it on a real X server: kept out of the bar and the pager, above
-// the others, and given the focus when shown.
+// the others, and given the focus when shown and again when a message is closed.
 #include "finestra/avvia.h"
 #include "qt/form1.h"
+#include "qt/messaggi.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 
@@ -132,6 +135,31 @@ private slots:
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+
+    // With no window manager the focus goes nowhere when the box is unmapped, as under
+    // those that skip tool windows when they pick the next one.
+    void attivaDopoUnMessaggio()
+    {
+        QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+        Form1 f(CartellaDiLavoro());
+        f.RendiInPrimoPiano();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+
+        bool chiuso = false;
+        QTimer chiudi;
+        connect(&chiudi, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeWindow())) {
+                box->accept();
+                chiuso = true;
+            }
+        });
+        chiudi.start(50);
+        MostraMessaggio(&f, QMessageBox::Warning, QStringLiteral("Impossibile leggere le leggi"));
+        chiudi.stop();
+        QVERIFY(chiuso);
+        QTRY_VERIFY(f.isActiveWindow());
     }
 };
 
