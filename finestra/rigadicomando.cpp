@@ -137,4 +137,9 @@ bool PreferisciXWayland(std::string_view piattaforma, std::string_view wayland,
     return piattaforma.empty() && !wayland.empty() && !display.empty();
 }
 
+bool PrimoPianoPossibile(std::string_view piattaforma)
+{
+    return !piattaforma.starts_with("wayland");
+}
+
 } // namespace legge

@@ -49,5 +49,8 @@ std::string Mostrabile(std::string_view testo);
 // only when the user has chosen no platform. Empty views stand for unset variables.
 bool PreferisciXWayland(std::string_view piattaforma, std::string_view wayland,
                         std::string_view display);
+// Whether a window on the toolkit's `piattaforma` can be kept above the others: a Wayland
+// compositor lets no client choose that.
+bool PrimoPianoPossibile(std::string_view piattaforma);
 
 } // namespace legge

@@ -26,6 +26,10 @@ inline constexpr std::string_view AvvioAutomaticoNonCambiato{
     "Impossibile cambiare l'avvio automatico."};
 inline constexpr std::string_view ModoNonSalvato{
     "Impossibile salvare la modalità scelta; resta quella di prima."};
+// After the program's name and a warning, on standard error.
+inline constexpr std::string_view PrimoPianoImpossibile{
+    "su Wayland la finestra non può restare sopra le altre (per tenerla sopra, avvialo con "
+    "QT_QPA_PLATFORM=xcb)"};
 
 // The note under the mode items of the "Opzioni" menu: text that cannot be chosen, the
 // first line of hyphens included.

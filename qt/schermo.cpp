@@ -123,6 +123,10 @@ std::optional<int> Schermo::Pronto()
         return 2;
     }
 
+    // Said once, at the start: the window works, only not above the others.
+    if (!PrimoPianoPossibile(QGuiApplication::platformName().toStdString()))
+        ScriviSuErrore(TestoAttenzione(g_programma, PrimoPianoImpossibile));
+
     QApplication::setApplicationName(QStringLiteral("leggealgiorno"));
     QApplication::setApplicationVersion(QStringLiteral(LEGGE_VERSIONE));
     // The desktop pairs the window with its menu entry and icon through this name.

@@ -29,6 +29,8 @@ private slots:
     void discoPieno();
     void xwayland_data();
     void xwayland();
+    void primoPiano_data();
+    void primoPiano();
 
 private:
     // Where --avvio-automatico puts its entry, away from the folder that must stay untouched.
@@ -227,6 +229,24 @@ void TestRigaDiComando::xwayland()
     QCOMPARE(
         PreferisciXWayland(piattaforma.toStdString(), wayland.toStdString(), display.toStdString()),
         xwayland);
+}
+
+void TestRigaDiComando::primoPiano_data()
+{
+    QTest::addColumn<QString>("piattaforma");
+    QTest::addColumn<bool>("possibile");
+
+    QTest::newRow("X11, anche attraverso XWayland") << "xcb" << true;
+    QTest::newRow("Wayland") << "wayland" << false;
+    QTest::newRow("Wayland con EGL") << "wayland-egl" << false;
+    QTest::newRow("senza schermo") << "offscreen" << true;
+}
+
+void TestRigaDiComando::primoPiano()
+{
+    QFETCH(QString, piattaforma);
+    QFETCH(bool, possibile);
+    QCOMPARE(PrimoPianoPossibile(piattaforma.toStdString()), possibile);
 }
 
 QTEST_MAIN(TestRigaDiComando)
