@@ -12,6 +12,7 @@
 
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -344,6 +345,8 @@ TEST_CASE("una scrittura fallita dal menu è detta all'utente e la finestra rest
     CHECK(messaggio.find(L"Impossibile salvare la modalità scelta") != std::wstring::npos);
     CHECK(messaggio.find(L"Option.dat") != std::wstring::npos);
     CHECK(programma.inCorso());
+    // The keys reach the window again without a click.
+    CHECK(AttendiChe([&] { return GetForegroundWindow() == form1; }));
     CHECK((MenuOpzioni(form1).stato(0) & MF_CHECKED) != 0);
     CHECK(fs::is_directory(cartella.file("Option.dat")));
 
@@ -435,8 +438,24 @@ TEST_CASE("l'altezza segue la legge: etichetta + 1150 twip, banner 50 twip sotto
         CHECK(label.right - label.left == pixel(legge::Label1Larghezza) - tolto);
         CHECK(finestra.left >= monitor.rcWork.left);
         CHECK(finestra.right <= monitor.rcWork.right);
+        // The banner narrows with the window, keeping its proportions, and its strip runs
+        // down to the window's bottom edge.
+        const int bannerPieno = pixel(legge::Image1Larghezza);
+        const int bannerLarghezza = bannerPieno - tolto;
+        const int bannerAltezza =
+            (pixel(legge::Image1Altezza) * bannerLarghezza + bannerPieno / 2) / bannerPieno;
+        CHECK(banner.right - banner.left == bannerLarghezza);
+        POINT fondo{0, area.bottom};
+        ClientToScreen(form1, &fondo);
+        CHECK(banner.bottom == fondo.y);
+        CHECK(banner.bottom - banner.top >= bannerAltezza);
+        // Label + 1150 twips, or more where the caption and the menu leave less than the
+        // text and the whole banner need.
+        const int attorno = (finestra.bottom - finestra.top) - area.bottom;
         CHECK(finestra.bottom - finestra.top ==
-              label.bottom - label.top + pixel(legge::MargineVerticale));
+              std::max(label.bottom - label.top + pixel(legge::MargineVerticale),
+                       label.bottom - label.top + attorno + pixel(legge::DistanzaBanner) +
+                           bannerAltezza));
         CHECK(banner.top - label.bottom == pixel(legge::DistanzaBanner));
         CHECK(finestra.top >= monitor.rcWork.top);
         CHECK(finestra.bottom <= monitor.rcWork.bottom);

@@ -170,14 +170,16 @@ void Form1Win32::crea()
     if (!m_label1 || !m_image1)
         ErroreDiSistema("CreateWindowExW");
     SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
-    // On another monitor than the main one the scale may differ: lay out again for it.
+    // On another monitor than the main one the scale may differ, and the frame the system
+    // drew may be taller than the one foreseen: lay out again for them.
     if (const UINT dpi = GetDpiForWindow(m_hwnd); dpi != m_dpi) {
         m_dpi = dpi;
         preparaPerDpi();
-        if (m_finestra.leggeMostrata())
-            m_finestra.Ridisponi();
     }
-    dimensiona();
+    if (m_finestra.leggeMostrata())
+        m_finestra.Ridisponi();
+    else
+        dimensiona();
 }
 
 Form1Win32::~Form1Win32()
@@ -293,8 +295,10 @@ Form1Win32::Posti Form1Win32::postiFigli() const
 {
     const int larghezza = pixel(Label1Larghezza) - eccesso();
     if (m_disposizione)
-        return {larghezza, m_disposizione->altezzaVisibile, m_disposizione->bannerAlto};
-    return {larghezza, pixel(Label1Altezza), pixel(Image1Alto)};
+        return {larghezza, m_disposizione->altezzaVisibile, m_disposizione->bannerAlto,
+                m_disposizione->bannerLarghezza, m_disposizione->bannerAltezza};
+    return {larghezza, pixel(Label1Altezza), pixel(Image1Alto), pixel(Image1Larghezza),
+            pixel(Image1Altezza)};
 }
 
 int Form1Win32::pixel(int twip) const
@@ -309,6 +313,33 @@ void Form1Win32::liberaImmagini()
             DeleteObject(immagine->bitmap);
         *immagine = {};
     }
+    if (m_bannerOriginale)
+        DeleteObject(m_bannerOriginale);
+    m_bannerOriginale = nullptr;
+}
+
+void Form1Win32::adattaBanner(int larghezza, int altezza)
+{
+    if (!m_bannerOriginale || larghezza <= 0 || altezza <= 0 ||
+        (m_banner.bitmap && m_banner.larghezza == larghezza && m_banner.altezza == altezza))
+        return;
+    if (m_banner.bitmap)
+        DeleteObject(m_banner.bitmap);
+    m_banner = {Adatta(m_bannerOriginale, larghezza, altezza), larghezza, altezza};
+}
+
+int Form1Win32::attorno() const
+{
+    // The caption, the menu bar (on more than one line when it wraps) and the borders.
+    if (m_hwnd) {
+        RECT finestra{};
+        RECT area{};
+        GetWindowRect(m_hwnd, &finestra);
+        GetClientRect(m_hwnd, &area);
+        return (finestra.bottom - finestra.top) - area.bottom;
+    }
+    const RECT esterno = this->esterno();
+    return (esterno.bottom - esterno.top) - pixel(AreaAltezza);
 }
 
 void Form1Win32::preparaPerDpi()
@@ -334,12 +365,8 @@ void Form1Win32::preparaPerDpi()
         m_sfondo = {Adatta(originale, lato, lato), lato, lato};
         DeleteObject(originale);
     }
-    const int larghezza = pixel(Image1Larghezza);
-    const int altezza = pixel(Image1Altezza);
-    if (HBITMAP originale = CaricaBitmap(m_istanza, banner)) {
-        m_banner = {Adatta(originale, larghezza, altezza), larghezza, altezza};
-        DeleteObject(originale);
-    }
+    m_bannerOriginale = CaricaBitmap(m_istanza, banner);
+    adattaBanner(pixel(Image1Larghezza), pixel(Image1Altezza));
     if (m_label1)
         SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
 }
@@ -368,6 +395,10 @@ MisureFinestra Form1Win32::Misure() const
     misure.larghezzaAccantoBarra =
         misure.larghezzaTesto - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi);
     misure.altezzaMassima = monitor.rcWork.bottom - monitor.rcWork.top;
+    misure.attorno = attorno();
+    misure.bannerLarghezza = pixel(Image1Larghezza);
+    misure.bannerAltezza = pixel(Image1Altezza);
+    misure.riduzione = eccesso();
     return misure;
 }
 
@@ -383,7 +414,9 @@ void Form1Win32::dimensiona()
     const RECT esterno = rettangolo();
     const int larghezza = esterno.right - esterno.left;
     const int altezza = esterno.bottom - esterno.top;
-    const auto [label1Larghezza, label1Altezza, bannerAlto] = postiFigli();
+    const auto [label1Larghezza, label1Altezza, bannerAlto, bannerLarghezza, bannerAltezza] =
+        postiFigli();
+    adattaBanner(bannerLarghezza, bannerAltezza);
     const bool scorre = m_disposizione && m_disposizione->scorre;
     if (m_disposizione)
         m_altezzaTesto = m_disposizione->altezzaTesto;
@@ -401,7 +434,12 @@ void Form1Win32::dimensiona()
     };
     colloca(m_hwnd, 0, 0, larghezza, altezza);
     colloca(m_label1, pixel(Label1Sinistra), 0, label1Larghezza, label1Altezza);
-    colloca(m_image1, 0, bannerAlto, m_banner.larghezza, m_banner.altezza);
+    // The banner's strip runs down to the window's bottom edge; its picture keeps its own
+    // height and its last row fills what is left.
+    RECT area{};
+    GetClientRect(m_hwnd, &area);
+    colloca(m_image1, 0, bannerAlto, m_banner.larghezza,
+            std::max<int>(m_banner.altezza, area.bottom - bannerAlto));
     if (!scorre)
         m_scorrimento = 0;
     // A range that fits in one page hides the scroll bar.
@@ -665,11 +703,15 @@ LRESULT CALLBACK Form1Win32::ProceduraImage1(HWND hwnd, UINT msg, WPARAM w, LPAR
     if (finestra && msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        if (finestra->m_banner.bitmap) {
+        if (const Immagine &banner = finestra->m_banner; banner.bitmap) {
+            RECT area{};
+            GetClientRect(hwnd, &area);
             HDC memoria = CreateCompatibleDC(dc);
-            const HGDIOBJ vecchia = SelectObject(memoria, finestra->m_banner.bitmap);
-            BitBlt(dc, 0, 0, finestra->m_banner.larghezza, finestra->m_banner.altezza, memoria, 0,
-                   0, SRCCOPY);
+            const HGDIOBJ vecchia = SelectObject(memoria, banner.bitmap);
+            BitBlt(dc, 0, 0, banner.larghezza, banner.altezza, memoria, 0, 0, SRCCOPY);
+            if (area.bottom > banner.altezza)
+                StretchBlt(dc, 0, banner.altezza, banner.larghezza, area.bottom - banner.altezza,
+                           memoria, 0, banner.altezza - 1, banner.larghezza, 1, SRCCOPY);
             SelectObject(memoria, vecchia);
             DeleteDC(memoria);
         }

@@ -71,6 +71,8 @@ private:
         int label1Larghezza;
         int label1Altezza;
         int bannerAlto;
+        int bannerLarghezza;
+        int bannerAltezza;
     };
 
     void crea();
@@ -84,6 +86,10 @@ private:
     int pixel(int twip) const;
     void preparaPerDpi();
     void liberaImmagini();
+    // The banner's picture stretched to that size, unless it already is.
+    void adattaBanner(int larghezza, int altezza);
+    // What the outer height holds besides the client area.
+    int attorno() const;
     void dimensiona();
     void scorri(int posizione);
     void disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const;
@@ -103,7 +109,8 @@ private:
     UINT m_dpi = 96;
     HFONT m_carattere = nullptr;
     Immagine m_sfondo; // already at the size it is drawn at
-    Immagine m_banner; // already stretched to the banner's rectangle
+    HBITMAP m_bannerOriginale = nullptr;
+    Immagine m_banner; // already stretched to the size it is drawn at
     std::wstring m_testo;
     std::optional<Disposizione> m_disposizione; // once a law is shown
     int m_altezzaTesto = 0; // the whole text's, when it scrolls inside the label

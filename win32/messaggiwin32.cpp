@@ -9,8 +9,16 @@ namespace legge {
 
 void MostraMessaggio(HWND proprietario, UINT icona, std::string_view testo)
 {
+    const HWND attiva = GetActiveWindow();
     MessageBoxW(proprietario, Utf8InUtf16(testo).c_str(), Utf8InUtf16(TitoloMessaggi).c_str(),
                 MB_OK | icona | MB_SETFOREGROUND);
+    // The window the box belongs to, or else the one that had the keyboard, takes it back:
+    // not every window manager under Wine hands it over when the box goes.
+    const HWND torna = proprietario ? proprietario : attiva;
+    if (torna && IsWindow(torna) && IsWindowVisible(torna)) {
+        SetForegroundWindow(torna);
+        SetFocus(torna);
+    }
 }
 
 void MostraMessaggio(HWND proprietario, const Messaggio &messaggio)
