@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The start-up's choice of a law, and its one recovery: after any failure Option.dat is rewritten
-// with the day mode and the law is asked for once more.
+// The start-up's choice of a law, and its one recovery: after any failure but a file held by
+// another program, Option.dat is rewritten with the day mode and the law is asked for once more.
 #include "finestra/formload.h"
+
+#include "sistema/errorefile.h"
 
 #include <exception>
 
@@ -39,7 +41,12 @@ void Form_Load(FinestraAvvio &finestra, const std::filesystem::path &cartella,
         if (const auto modo = LeggiModo(opzioni))
             finestra.ImpostaModo(*modo);
         MostraNumero(finestra, orologio, casuale);
-    } catch (const std::exception &) {
+    } catch (const std::exception &errore) {
+        // A file that another program holds would keep it for the second pass too: waiting
+        // for it again would only double the time before the message.
+        if (const auto *file = dynamic_cast<const ErroreFile *>(&errore);
+            file != nullptr && file->tipo() == ErroreFile::Tipo::Bloccato)
+            throw;
         // The mode already applied stays for this run; only the stored one is reset.
         ScriviModoPredefinito(opzioni);
         MostraNumero(finestra, orologio, casuale);

@@ -29,9 +29,11 @@ void aggiungiTesto(std::string &testo, const char *inizio, const char *fine)
     testo.resize(static_cast<std::size_t>(uscita - testo.data()));
 }
 
+// A file with more than one name is rewritten in place: the lookup waits for a writer,
+// for a short while, rather than read a law made of two versions.
 FileAperto apri(const std::filesystem::path &file, SeManca seManca)
 {
-    FileAperto aperto = ApriFileDati(file);
+    FileAperto aperto = ApriFileDatiIntero(file);
     if (!aperto && seManca == SeManca::Errore)
         throw ErroreFile::mancante(file);
     if (!aperto)

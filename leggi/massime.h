@@ -65,7 +65,9 @@ public:
     virtual void coda(std::uint64_t /*posizione*/, std::uint64_t /*lunghezza*/) {}
 };
 
-// One forward pass over the law file. Throws ErroreFile when it cannot be opened or read.
+// One forward pass over the law file. Throws ErroreFile when it cannot be opened or read,
+// or when a writer holds it for longer than a short wait (only a file with more than one
+// name is waited for: it alone is rewritten in place).
 void PercorriMassime(const std::filesystem::path &file, VisitatoreMassime &visitatore,
                      SeManca seManca = SeManca::Errore);
 // The same over a file already open, standard input for instance.

@@ -18,6 +18,10 @@ namespace legge {
 
 std::optional<Modo> LeggiModo(const std::filesystem::path &file)
 {
+    // No lock to wait for, unlike a law: a write in place puts the whole line down in one
+    // write before it cuts the tail, so a read caught in between finds the old marker, the
+    // new one or none, and none leaves the mode as it is. Waiting here would hold up the
+    // menu each time it opens.
     FileAperto aperto = ApriFileDati(file);
     if (!aperto)
         throw ErroreFile::mancante(file);

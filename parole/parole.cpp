@@ -38,6 +38,8 @@ Descrizione descrizione(ErroreFile::Tipo tipo)
         return {"il file è di sola lettura", false};
     case ErroreFile::Tipo::NonCartella:
         return {"esiste ma non è una cartella", false};
+    case ErroreFile::Tipo::Bloccato:
+        return {"un altro programma lo tiene bloccato", false};
     }
     return {"", false};
 }

@@ -24,9 +24,17 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
 }
 
 // For what(): the kind in English, in the order of ErroreFile::Tipo.
-constexpr const char *NomiDeiTipi[] = {
-    "system error", "empty file", "directory",          "FIFO",           "socket",
-    "device",       "pipe",       "not a regular file", "read-only file", "not a directory"};
+constexpr const char *NomiDeiTipi[] = {"system error",
+                                       "empty file",
+                                       "directory",
+                                       "FIFO",
+                                       "socket",
+                                       "device",
+                                       "pipe",
+                                       "not a regular file",
+                                       "read-only file",
+                                       "not a directory",
+                                       "held by another program"};
 
 std::string descrizione(const std::filesystem::path &percorso, const std::string &motivo)
 {

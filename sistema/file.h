@@ -7,9 +7,11 @@
 
 #include "sistema/errorefile.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,14 +63,36 @@ private:
     bool m_proprio = false;
 };
 
+// Who holds a file that a read or a write waits for, as far as the system can tell.
+struct TitolareBlocco {
+    std::uint64_t processo = 0; // 0 when the system does not say
+    std::string programma;      // its name, UTF-8; may be empty
+};
+
+// How long a read or a write waits for another program that holds the file it needs whole,
+// before it gives up with ErroreFile::Tipo::Bloccato and changes nothing. What a default
+// Attesa allows is short enough that a click or a start never seems frozen.
+struct Attesa {
+    std::chrono::milliseconds limite{2000};
+    // Called once, when the wait has lasted `avviso`, with the file and who holds it.
+    std::chrono::milliseconds avviso{1000};
+    std::function<void(const std::filesystem::path &, const TitolareBlocco &)> annuncia;
+};
+
 // Opens a data file for reading. Anything but a regular file is refused without waiting:
 // a FIFO would block the start for ever and a device may never end. A missing file gives
 // a handle that converts to false; any other failure throws.
 FileAperto ApriFileDati(const std::filesystem::path &percorso);
 
+// ApriFileDati for a file that is read as a whole: one with more than one name, which
+// SostituisciFile rewrites in place, is kept from writers until the handle closes, so that
+// what is read is all old or all new. It waits for a writer as `attesa` says.
+FileAperto ApriFileDatiIntero(const std::filesystem::path &percorso, const Attesa &attesa = {});
+
 // Opens any readable file, a pipe or a device included, for a tool that is told what to
-// read. A missing file throws like any other failure.
-FileAperto ApriInLettura(const std::filesystem::path &percorso);
+// read. A missing file throws like any other failure. A file with more than one name is
+// kept from writers as ApriFileDatiIntero does.
+FileAperto ApriInLettura(const std::filesystem::path &percorso, const Attesa &attesa = {});
 
 // Creates `percorso` empty unless something already stands there.
 void CreaFileVuoto(const std::filesystem::path &percorso);
@@ -78,14 +102,17 @@ void CreaFileVuoto(const std::filesystem::path &percorso);
 // - a symbolic link stays, and the file it leads to gets the content;
 // - a file with more than one name is rewritten in place, so that every name sees the new
 //   content; on failure its old bytes are put back;
-// - mode, owner and group survive (owner and group as far as the process may set them);
-//   on Windows the hidden and system attributes do, and a read-only file is refused;
+// - mode, owner and group survive (owner and group as far as the process may set them),
+//   except that the owner may always read and write what was written; on Windows the
+//   hidden and system attributes do, and a read-only file is refused;
 // - anything that is not a regular file (a directory, a device, a FIFO, a socket) is
 //   refused and left untouched.
 // When the directory refuses the temporary file but the file itself is writable, it is
 // rewritten in place as a last resort; so is a file that another program holds open and
-// Windows will not let be replaced. Throws ErroreFile; no temporary file is left.
-void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto);
+// Windows will not let be replaced. A write in place waits for another writer, or a reader
+// that keeps the file whole, as `attesa` says. Throws ErroreFile; no temporary file is left.
+void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto,
+                     const Attesa &attesa = {});
 
 // The same replace for content written a piece at a time and checked as it goes: it
 // gathers in a temporary file beside `percorso`, so memory stays small whatever its size,
@@ -93,7 +120,7 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
 // trace. Where the folder takes no new file, the content waits in memory instead.
 class SostituzioneFile {
 public:
-    explicit SostituzioneFile(std::filesystem::path percorso);
+    explicit SostituzioneFile(std::filesystem::path percorso, Attesa attesa = {});
     ~SostituzioneFile();
     SostituzioneFile(const SostituzioneFile &) = delete;
     SostituzioneFile &operator=(const SostituzioneFile &) = delete;
@@ -103,6 +130,7 @@ public:
 
 private:
     std::filesystem::path m_percorso;
+    Attesa m_attesa;
     std::unique_ptr<nativo::Aperto> m_temporaneo;
     std::filesystem::path m_nomeTemporaneo;
     std::uint64_t m_scritti = 0;

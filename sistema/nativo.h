@@ -9,6 +9,7 @@
 #include "sistema/errorefile.h"
 #include "sistema/file.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -126,15 +127,32 @@ Codice ScriviDa(Maniglia file, std::string_view dati, std::uint64_t posizione);
 Codice Tronca(Maniglia file, std::uint64_t lunghezza);
 // Puts what was written on the disk.
 Codice Sincronizza(Maniglia file);
-// Waits until no other writer holds `file`, and keeps them out until it is closed. Only
-// writers that ask the same way are kept out: readers never wait.
-Codice BloccaPerScrivere(Maniglia file);
+
+// ---- Locks between this program's readers and writers ----
+
+// Takes the lock of `file` without waiting, exclusive for a writer or shared for a reader,
+// held until the file is closed. Only those that ask the same way are kept out: a reader
+// that takes no lock is never refused. Owned by the open file itself, so that closing
+// another handle of the same file in this process does not drop it.
+Codice ProvaABloccare(Maniglia file, bool esclusivo);
+// Whether `codice` says that another holds the lock; any other failure means that the
+// system has no locks for this file (some network shares).
+bool Occupato(Codice codice);
+// Who holds the lock of `file`, where the system tells it (Linux, in /proc/locks).
+TitolareBlocco ChiBlocca(Maniglia file);
+// Whether `file` is a regular file with more than one name.
+bool PiuNomi(Maniglia file);
+void Dormi(std::chrono::milliseconds durata);
 
 // Creates a new, empty, hidden file with a name of its own beside `stato.destinazione`,
 // and names it in `nome`. On Windows it gets the attributes of the old file at once.
 Codice CreaTemporaneo(const Stato &stato, Aperto &file, std::filesystem::path &nome);
 // Gives the new file what it keeps of the old one (mode, owner and group on POSIX systems).
+// The owner may always read and write the new file: one that keeps an old mode of 000
+// would fail every later read of it.
 Codice ConservaAttributi(Maniglia file, const Stato &stato);
+// Lets the owner read and write a file rewritten in place, where the process may.
+void ApriAlProprietario(Maniglia file);
 // Puts `da` in the place of `a` in one step. On Windows it tries again for a moment while
 // another program holds `a`.
 Codice Rinomina(const std::filesystem::path &da, const std::filesystem::path &a);

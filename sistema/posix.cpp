@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The system's primitives on POSIX systems, and the file handle's own calls.
 #include "sistema/argomenti.h"
+#include "sistema/blocco.h"
 #include "sistema/cartelle.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
@@ -18,7 +19,9 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 
 namespace legge {
@@ -205,12 +208,14 @@ FileAperto ApriFileDati(const std::filesystem::path &percorso)
     return AccessoNativo::proprio(file.rilascia(), percorso);
 }
 
-FileAperto ApriInLettura(const std::filesystem::path &percorso)
+FileAperto ApriInLettura(const std::filesystem::path &percorso, const Attesa &attesa)
 {
     const int aperto = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
     if (aperto < 0)
         lancia(percorso);
-    return AccessoNativo::proprio(aperto, percorso);
+    FileAperto file = AccessoNativo::proprio(aperto, percorso);
+    BloccaPerLeggere(file, attesa);
+    return file;
 }
 
 void CreaFileVuoto(const std::filesystem::path &percorso)
@@ -395,15 +400,84 @@ Codice Sincronizza(Maniglia file)
     return ::fsync(fd(file)) == 0 ? 0 : errno;
 }
 
-Codice BloccaPerScrivere(Maniglia file)
+Codice ProvaABloccare(Maniglia file, bool esclusivo)
 {
     // flock, not fcntl: a lock of the open file itself, which closing any other descriptor
     // of the same file in this process does not drop.
-    while (::flock(fd(file), LOCK_EX) != 0) {
+    while (::flock(fd(file), (esclusivo ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         if (errno != EINTR)
             return errno;
     }
     return 0;
+}
+
+bool Occupato(Codice codice)
+{
+    return codice == EWOULDBLOCK || codice == EAGAIN;
+}
+
+TitolareBlocco ChiBlocca(Maniglia file)
+{
+    TitolareBlocco titolare;
+    struct stat st {};
+    if (::fstat(fd(file), &st) != 0)
+        return titolare;
+    // Each line: "1: FLOCK  ADVISORY  WRITE 4321 08:01:1234 0 EOF"; a waiter's has "->"
+    // after the number. The device is in hex, major and minor.
+    std::FILE *blocchi = std::fopen("/proc/locks", "re");
+    if (blocchi == nullptr)
+        return titolare;
+    char riga[256];
+    const auto inode = static_cast<unsigned long long>(st.st_ino);
+    long long trovato = 0;
+    while (std::fgets(riga, sizeof riga, blocchi) != nullptr) {
+        char tipo[16], modo[16], accesso[16];
+        long long processo = 0;
+        unsigned maggiore = 0, minore = 0;
+        unsigned long long numero = 0;
+        if (std::sscanf(riga, "%*d: %15s %15s %15s %lld %x:%x:%llu", tipo, modo, accesso, &processo,
+                        &maggiore, &minore, &numero) != 7 ||
+            std::string_view(tipo) != "FLOCK" || numero != inode || processo <= 0)
+            continue;
+        // Some file systems (btrfs) show another device here than stat does: the inode
+        // alone serves when no line names both.
+        if (trovato == 0)
+            trovato = processo;
+        if (maggiore == major(st.st_dev) && minore == minor(st.st_dev)) {
+            trovato = processo;
+            break;
+        }
+    }
+    std::fclose(blocchi);
+    if (trovato == 0)
+        return titolare;
+    titolare.processo = static_cast<std::uint64_t>(trovato);
+    const std::string comm = "/proc/" + std::to_string(trovato) + "/comm";
+    if (std::FILE *nome = std::fopen(comm.c_str(), "re")) {
+        char programma[64] = {};
+        if (std::fgets(programma, sizeof programma, nome) != nullptr) {
+            titolare.programma = programma;
+            if (!titolare.programma.empty() && titolare.programma.back() == '\n')
+                titolare.programma.pop_back();
+        }
+        std::fclose(nome);
+    }
+    return titolare;
+}
+
+bool PiuNomi(Maniglia file)
+{
+    struct stat st {};
+    return ::fstat(fd(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
+}
+
+void Dormi(std::chrono::milliseconds durata)
+{
+    struct timespec quanto {};
+    quanto.tv_sec = static_cast<time_t>(durata.count() / 1000);
+    quanto.tv_nsec = static_cast<long>(durata.count() % 1000) * 1000000L;
+    while (::nanosleep(&quanto, &quanto) != 0 && errno == EINTR) {
+    }
 }
 
 Codice IdentitaDi(Maniglia file, Identita &identita)
@@ -454,7 +528,14 @@ Codice ConservaAttributi(Maniglia file, const Stato &stato)
         ::umask(maschera);
         permessi = 0666 & ~maschera;
     }
-    return ::fchmod(fd(file), permessi) == 0 ? 0 : errno;
+    return ::fchmod(fd(file), permessi | S_IRUSR | S_IWUSR) == 0 ? 0 : errno;
+}
+
+void ApriAlProprietario(Maniglia file)
+{
+    struct stat st {};
+    if (::fstat(fd(file), &st) == 0 && (st.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))
+        ::fchmod(fd(file), (st.st_mode & 07777) | S_IRUSR | S_IWUSR);
 }
 
 Codice Rinomina(const std::filesystem::path &da, const std::filesystem::path &a)

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The atomic replace and its in-place fallback, written once over the system's primitives.
+// The atomic replace and its in-place fallback, and the bounded wait for a file's lock that
+// keeps readers and writers of the same file apart, written once over the system's primitives.
+#include "sistema/blocco.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
 
@@ -27,7 +29,7 @@ using nativo::Codice;
 // directory takes no new file (`erroreTemporaneo` says why it did not).
 void scriviSulPosto(const std::filesystem::path &percorso,
                     const std::filesystem::path &destinazione, std::string_view contenuto,
-                    Codice erroreTemporaneo)
+                    Codice erroreTemporaneo, const Attesa &attesa)
 {
     nativo::Aperto file;
     if (const Codice errore = nativo::ApriSulPosto(destinazione, file)) {
@@ -35,10 +37,9 @@ void scriviSulPosto(const std::filesystem::path &percorso,
         lancia(percorso,
                nativo::Mancante(errore) && erroreTemporaneo != 0 ? erroreTemporaneo : errore);
     }
-    // Two writers overwriting the same bytes at once would leave pieces of both. Where the
-    // system has no locks on this file (some network shares), writing unlocked is still
-    // better than not writing at all.
-    nativo::BloccaPerScrivere(file.get());
+    // Two writers overwriting the same bytes at once would leave pieces of both, and a
+    // reader meanwhile would see a mix of old and new.
+    Blocca(file.get(), true, percorso, attesa, ErroreFile::Operazione::Scrittura);
     std::uint64_t dimensione = 0;
     std::optional<ErroreFile::Tipo> nonFile;
     if (const Codice errore = nativo::Descrivi(file.get(), dimensione, nonFile))
@@ -64,6 +65,8 @@ void scriviSulPosto(const std::filesystem::path &percorso,
     if (errore != 0 && nativo::Tronca(file.get(), dimensione) == 0 &&
         nativo::ScriviDa(file.get(), vecchio, 0) == 0)
         nativo::Sincronizza(file.get());
+    if (errore == 0)
+        nativo::ApriAlProprietario(file.get());
     const Codice chiusura = file.chiudi();
     if (errore == 0)
         errore = chiusura;
@@ -95,7 +98,8 @@ std::string rileggi(const std::filesystem::path &percorso, const std::filesystem
 // Finishes a temporary file that holds the new content and puts it in the place of the
 // old one; `errore` is that of writing it.
 void metti(const std::filesystem::path &percorso, const nativo::Stato &stato,
-           nativo::Aperto &temporaneo, const std::filesystem::path &nomeTemporaneo, Codice errore)
+           nativo::Aperto &temporaneo, const std::filesystem::path &nomeTemporaneo, Codice errore,
+           const Attesa &attesa)
 {
     if (errore == 0)
         errore = nativo::ConservaAttributi(temporaneo.get(), stato);
@@ -114,7 +118,7 @@ void metti(const std::filesystem::path &percorso, const nativo::Stato &stato,
     }
     if (stato.esiste && nativo::TrattenutoDaAltri(errore)) {
         // Held open by someone: what they hold is the file itself, so write it there.
-        scriviSulPosto(percorso, stato.destinazione, rileggi(percorso, nomeTemporaneo), 0);
+        scriviSulPosto(percorso, stato.destinazione, rileggi(percorso, nomeTemporaneo), 0, attesa);
         return;
     }
     nativo::Rimuovi(nomeTemporaneo);
@@ -136,11 +140,50 @@ nativo::Stato statoDaSostituire(const std::filesystem::path &percorso)
 
 } // namespace
 
-void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto)
+void Blocca(nativo::Maniglia file, bool esclusivo, const std::filesystem::path &percorso,
+            const Attesa &attesa, ErroreFile::Operazione operazione)
+{
+    // Tried again and again rather than waited for in one call: a call that waits cannot
+    // be given up after a while on every system, and a wait without end freezes a window.
+    const auto inizio = std::chrono::steady_clock::now();
+    bool annunciato = false;
+    for (;;) {
+        const Codice esito = nativo::ProvaABloccare(file, esclusivo);
+        if (esito == 0 || !nativo::Occupato(esito))
+            return;
+        const auto trascorso = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - inizio);
+        if (trascorso >= attesa.limite)
+            throw ErroreFile(percorso, ErroreFile::Tipo::Bloccato, operazione);
+        if (!annunciato && attesa.annuncia && trascorso >= attesa.avviso) {
+            annunciato = true;
+            attesa.annuncia(percorso, nativo::ChiBlocca(file));
+        }
+        nativo::Dormi(std::min(std::chrono::milliseconds(25), attesa.limite - trascorso));
+    }
+}
+
+void BloccaPerLeggere(const FileAperto &file, const Attesa &attesa)
+{
+    const nativo::Maniglia maniglia = AccessoNativo::nativo(file);
+    if (nativo::PiuNomi(maniglia))
+        Blocca(maniglia, false, file.percorso(), attesa, ErroreFile::Operazione::Lettura);
+}
+
+FileAperto ApriFileDatiIntero(const std::filesystem::path &percorso, const Attesa &attesa)
+{
+    FileAperto file = ApriFileDati(percorso);
+    if (file)
+        BloccaPerLeggere(file, attesa);
+    return file;
+}
+
+void SostituisciFile(const std::filesystem::path &percorso, std::string_view contenuto,
+                     const Attesa &attesa)
 {
     const nativo::Stato stato = statoDaSostituire(percorso);
     if (stato.esiste && stato.piuNomi) {
-        scriviSulPosto(percorso, stato.destinazione, contenuto, 0);
+        scriviSulPosto(percorso, stato.destinazione, contenuto, 0, attesa);
         return;
     }
 
@@ -148,18 +191,19 @@ void SostituisciFile(const std::filesystem::path &percorso, std::string_view con
     std::filesystem::path nomeTemporaneo;
     if (const Codice errore = nativo::CreaTemporaneo(stato, temporaneo, nomeTemporaneo)) {
         if (nativo::RifiutoDellaCartella(errore)) {
-            scriviSulPosto(percorso, stato.destinazione, contenuto, errore);
+            scriviSulPosto(percorso, stato.destinazione, contenuto, errore, attesa);
             return;
         }
         lancia(percorso, errore);
     }
 
     metti(percorso, stato, temporaneo, nomeTemporaneo,
-          nativo::ScriviDa(temporaneo.get(), contenuto, 0));
+          nativo::ScriviDa(temporaneo.get(), contenuto, 0), attesa);
 }
 
-SostituzioneFile::SostituzioneFile(std::filesystem::path percorso)
-    : m_percorso(std::move(percorso)), m_temporaneo(std::make_unique<nativo::Aperto>())
+SostituzioneFile::SostituzioneFile(std::filesystem::path percorso, Attesa attesa)
+    : m_percorso(std::move(percorso)), m_attesa(std::move(attesa)),
+      m_temporaneo(std::make_unique<nativo::Aperto>())
 {
     const nativo::Stato stato = statoDaSostituire(m_percorso);
     if (const Codice errore = nativo::CreaTemporaneo(stato, *m_temporaneo, m_nomeTemporaneo)) {
@@ -192,7 +236,7 @@ void SostituzioneFile::scrivi(std::string_view dati)
 void SostituzioneFile::conferma()
 {
     if (m_inMemoria) {
-        SostituisciFile(m_percorso, m_memoria);
+        SostituisciFile(m_percorso, m_memoria, m_attesa);
         return;
     }
     // What stands at the path now, not when the writing began.
@@ -203,10 +247,11 @@ void SostituzioneFile::conferma()
         rifiuta(m_percorso, *stato.nonFile);
     if (stato.esiste && stato.piuNomi) {
         m_temporaneo->chiudi();
-        scriviSulPosto(m_percorso, stato.destinazione, rileggi(m_percorso, m_nomeTemporaneo), 0);
+        scriviSulPosto(m_percorso, stato.destinazione, rileggi(m_percorso, m_nomeTemporaneo), 0,
+                       m_attesa);
         return;
     }
-    metti(m_percorso, stato, *m_temporaneo, m_nomeTemporaneo, 0);
+    metti(m_percorso, stato, *m_temporaneo, m_nomeTemporaneo, 0, m_attesa);
 }
 
 } // namespace legge

@@ -4,6 +4,7 @@
 // would turn LF into CR LF and stop reading at byte 0x1A), and no code page but UTF-8
 // between here and the rest of the program.
 #include "sistema/argomenti.h"
+#include "sistema/blocco.h"
 #include "sistema/file.h"
 #include "sistema/nativo.h"
 #include "sistema/utf16.h"
@@ -252,7 +253,7 @@ FileAperto ApriFileDati(const std::filesystem::path &percorso)
     return AccessoNativo::proprio(file.rilascia(), percorso);
 }
 
-FileAperto ApriInLettura(const std::filesystem::path &percorso)
+FileAperto ApriInLettura(const std::filesystem::path &percorso, const Attesa &attesa)
 {
     const HANDLE file = apriInLettura(percorso);
     if (file == INVALID_HANDLE_VALUE)
@@ -261,6 +262,7 @@ FileAperto ApriInLettura(const std::filesystem::path &percorso)
     // A serial port or the console (COM1, AUX, CON) may never end; a pipe does, and is read.
     if (::GetFileType(file) == FILE_TYPE_CHAR)
         throw ErroreFile(percorso, ErroreFile::Tipo::Dispositivo);
+    BloccaPerLeggere(aperto, attesa);
     return aperto;
 }
 
@@ -506,15 +508,41 @@ Codice Sincronizza(Maniglia file)
     return ::FlushFileBuffers(maniglia(file)) ? 0 : ultimo();
 }
 
-Codice BloccaPerScrivere(Maniglia file)
+Codice ProvaABloccare(Maniglia file, bool esclusivo)
 {
-    // A lock on a byte far past the end of any real file: writers that ask the same way
-    // wait for each other, and readers of the content are never refused as they would be
-    // within a locked range.
+    // A lock on a byte far past the end of any real file: those that ask the same way wait
+    // for each other, and readers of the content are never refused as they would be within
+    // a locked range.
     OVERLAPPED dove{};
     dove.Offset = 0xFFFFFFFEu;
     dove.OffsetHigh = 0x7FFFFFFFu;
-    return ::LockFileEx(maniglia(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &dove) ? 0 : ultimo();
+    const DWORD come = LOCKFILE_FAIL_IMMEDIATELY | (esclusivo ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    return ::LockFileEx(maniglia(file), come, 0, 1, 0, &dove) ? 0 : ultimo();
+}
+
+bool Occupato(Codice codice)
+{
+    return codice == ERROR_LOCK_VIOLATION || codice == ERROR_IO_PENDING;
+}
+
+TitolareBlocco ChiBlocca(Maniglia /*file*/)
+{
+    // Windows does not say who holds a lock.
+    return {};
+}
+
+bool PiuNomi(Maniglia file)
+{
+    BY_HANDLE_FILE_INFORMATION informazioni{};
+    return ::GetFileType(maniglia(file)) == FILE_TYPE_DISK &&
+           ::GetFileInformationByHandle(maniglia(file), &informazioni) &&
+           !(informazioni.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           informazioni.nNumberOfLinks > 1;
+}
+
+void Dormi(std::chrono::milliseconds durata)
+{
+    ::Sleep(static_cast<DWORD>(durata.count()));
 }
 
 Codice IdentitaDi(Maniglia file, Identita &identita)
@@ -552,6 +580,12 @@ Codice ConservaAttributi(Maniglia /*file*/, const Stato & /*stato*/)
 {
     // The attributes were given when the file was created.
     return 0;
+}
+
+void ApriAlProprietario(Maniglia /*file*/)
+{
+    // A read-only file is refused before it is opened; what else keeps the owner out is
+    // the folder's rights, which a file rewritten in place does not change.
 }
 
 Codice Rinomina(const std::filesystem::path &da, const std::filesystem::path &a)

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,10 +45,25 @@ std::string NomeDi(const std::filesystem::path &nome)
     return legge::SenzaControlli(NomeGrezzo(nome), legge::Controlli::CodiciSuUnaRiga);
 }
 
+legge::Attesa AttesaDelComando()
+{
+    legge::Attesa attesa;
+    attesa.limite = std::chrono::minutes(1);
+    attesa.avviso = std::chrono::seconds(1);
+    attesa.annuncia = [limite = attesa.limite](const std::filesystem::path &file,
+                                               const legge::TitolareBlocco &titolare) {
+        legge::ErroreStandard().scriviTesto(testi::AttendoIlFile(
+            NomeDi(file), titolare.processo,
+            legge::SenzaControlli(titolare.programma, legge::Controlli::CodiciSuUnaRiga),
+            std::chrono::duration_cast<std::chrono::seconds>(limite).count()));
+    };
+    return attesa;
+}
+
 Sorgente::Sorgente(std::filesystem::path nome) : m_nome(std::move(nome))
 {
     if (!Standard(m_nome))
-        m_proprio = legge::ApriInLettura(m_nome);
+        m_proprio = legge::ApriInLettura(m_nome, AttesaDelComando());
 }
 
 legge::FileAperto &Sorgente::file()
@@ -250,7 +266,7 @@ int ComandoCodifica(const Argomenti &argomenti)
     // it gathers reaches the path only when the whole text has proved good.
     std::optional<legge::SostituzioneFile> file;
     if (!Standard(uscita))
-        file.emplace(uscita);
+        file.emplace(uscita, AttesaDelComando());
 
     legge::CodificatoreMassime codificatore;
     const auto errore = [&](const std::string &cosa) {

@@ -57,6 +57,11 @@ private:
     legge::FileAperto m_proprio;
 };
 
+// How long the tool waits for a file that another program holds: longer than the window,
+// since a person asked for this and is told at once who is in the way, but never without
+// end, so that a script stuck behind a lock that is never let go still ends.
+legge::Attesa AttesaDelComando();
+
 // The file named by the positional argument `indice`, Massime.dat when there is none.
 std::filesystem::path FileDaLeggere(const Argomenti &argomenti, std::size_t indice);
 // Throws ErroreUso unless between `minimo` and `massimo` positional arguments were given.

@@ -83,8 +83,10 @@ che Windows-1252 non ha, una «/» dentro il testo di una legge o un numero che 
 un'altra legge è un errore che ne indica riga e colonna, appena lo incontra; in quel caso
 FILE resta com'era. Un testo senza nessuna legge è rifiutato; FILE non può essere il
 testo stesso, né un terminale. Se FILE è un collegamento simbolico si riscrive il file a
-cui porta; un file con più nomi si riscrive sul posto, un programma alla volta; permessi,
-proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
+cui porta; un file con più nomi si riscrive sul posto, un programma alla volta (se un altro lo tiene
+bloccato, lo dice e aspetta al massimo un minuto); permessi, proprietario e gruppo restano,
+e il proprietario può sempre leggerlo e scriverlo; una cartella, un dispositivo o una
+FIFO restano intatti.
 
 Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
 cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo
@@ -231,6 +233,20 @@ std::string ErroreSullUscita(const legge::ErroreFile &errore)
 std::string ErroreSulFile(std::string_view nome, const legge::ErroreFile &errore)
 {
     return Messaggio(std::string(nome) + ": " + legge::MotivoErrore(errore));
+}
+
+std::string AttendoIlFile(std::string_view file, std::uint64_t processo, std::string_view programma,
+                          long long secondi)
+{
+    std::string chi = "un altro programma";
+    if (processo != 0) {
+        chi = "il processo " + std::to_string(processo);
+        if (!programma.empty())
+            chi += " (" + std::string(programma) + ")";
+    }
+    return Messaggio(std::string(file) + ": lo tiene bloccato " + chi +
+                     "; aspetto che lo lasci, al massimo " + std::to_string(secondi) +
+                     " secondi (Ctrl+C per smettere)");
 }
 
 std::string MemoriaEsaurita()

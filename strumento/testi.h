@@ -59,6 +59,10 @@ std::string BarraNelTesto();
 std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente);
 std::string NessunaLeggeNelTesto();
 std::string NulNelTesto();
+// A whole line: waiting for `file`, which process `processo` (0 when unknown), named
+// `programma` (maybe empty), holds; for at most `secondi`.
+std::string AttendoIlFile(std::string_view file, std::uint64_t processo, std::string_view programma,
+                          long long secondi);
 // codifica: the refusals of an output, for Messaggio.
 std::string NonSuUnTerminale();
 std::string UscitaUgualeAlTesto(std::string_view file);

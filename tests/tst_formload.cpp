@@ -41,12 +41,15 @@ public:
         eventi.push_back("mostra");
         if (fallimenti > 0) {
             fallimenti--;
+            if (bloccato)
+                throw ErroreFile(m_cartella / "Massime.dat", ErroreFile::Tipo::Bloccato);
             throw ErroreFile(m_cartella / "Massime.dat", "guasto di prova");
         }
     }
 
     int primoPiano = 0;
     int fallimenti = 0;
+    bool bloccato = false; // the failure is a lock that another program holds
     std::vector<int> numeri;
     std::vector<std::string> eventi;
 
@@ -153,6 +156,27 @@ TEST_CASE("secondo passaggio fallito")
     }
     CHECK(finestra.numeri.size() == 2);
     CHECK(leggi(dir.file("Option.dat"), Manca) == Giorno);
+}
+
+// A lock that another program held through the whole wait would hold the second pass up
+// just as long: the message comes after one wait, and the stored mode stays.
+TEST_CASE("legge tenuta da un altro programma")
+{
+    CartellaTemporanea dir;
+    REQUIRE(scrivi(dir.file("Option.dat"), Casuale));
+    FinestraFinta finestra(dir.percorso());
+    finestra.fallimenti = 2;
+    finestra.bloccato = true;
+    OrologioFermo orologio;
+    CasualeFinto casuale;
+    try {
+        Form_Load(finestra, dir.percorso(), orologio, casuale);
+        FAIL_CHECK("nessun errore");
+    } catch (const ErroreFile &errore) {
+        CHECK(errore.tipo() == ErroreFile::Tipo::Bloccato);
+    }
+    CHECK(finestra.numeri.size() == 1);
+    CHECK(leggi(dir.file("Option.dat"), Manca) == Casuale);
 }
 
 TEST_CASE("opzioni illeggibili e inscrivibili")

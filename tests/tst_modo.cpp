@@ -326,25 +326,48 @@ TEST_CASE("disco pieno lascia il vecchio file")
     CHECK(voci(dir.percorso()) == SoloOpzioni);
 }
 
+// Whatever the old file allowed, its owner can read and write the new one: a mode of 000
+// kept would make every later start fail again on the file the recovery just wrote.
 TEST_CASE("scrittura: permessi, proprietario e gruppo restano")
 {
-    CartellaTemporanea dir;
-    const auto percorso = dir.file("Option.dat");
-    REQUIRE(scrivi(percorso, Casuale));
-    REQUIRE(cambiaPermessi(percorso, 0640));
-    // Root may hand the file to anyone; others can only keep what it has.
+    struct Riga {
+        mode_t prima;
+        mode_t dopo;
+        bool dueNomi; // rewritten in place
+    };
+    const Riga righe[] = {
+        {0640, 0640, false}, {0000, 0600, false}, {0444, 0644, false},
+        {0200, 0600, false}, {0604, 0604, true},  {0000, 0600, true},
+    };
+    // Root may hand the file to anyone; others can only keep what it has. Only root opens a
+    // file of mode 000 in place.
     const bool root = ::geteuid() == 0;
-    const uid_t utente = root ? 1 : ::geteuid();
-    const gid_t gruppo = root ? 1 : ::getegid();
-    REQUIRE(::chown(percorso.c_str(), utente, gruppo) == 0);
+    for (const auto &r : righe) {
+        CAPTURE(r.prima);
+        CAPTURE(r.dueNomi);
+        if (r.dueNomi && r.prima == 0 && !root)
+            continue;
+        CartellaTemporanea dir;
+        const auto percorso = dir.file("Option.dat");
+        REQUIRE(scrivi(percorso, Casuale));
+        if (r.dueNomi)
+            fs::create_hard_link(percorso, dir.file("Copia.dat"));
+        const uid_t utente = root ? 1 : ::geteuid();
+        const gid_t gruppo = root ? 1 : ::getegid();
+        REQUIRE(::chown(percorso.c_str(), utente, gruppo) == 0);
+        REQUIRE(cambiaPermessi(percorso, r.prima));
 
-    ScriviModo(percorso, ModoGiorno);
-    CHECK(leggi(percorso) == Giorno);
-    struct stat st {};
-    REQUIRE(::stat(percorso.c_str(), &st) == 0);
-    CHECK((st.st_mode & 07777) == 0640u);
-    CHECK(st.st_uid == utente);
-    CHECK(st.st_gid == gruppo);
+        ScriviModo(percorso, ModoGiorno);
+        struct stat st {};
+        REQUIRE(::stat(percorso.c_str(), &st) == 0);
+        CHECK((st.st_mode & 07777) == r.dopo);
+        CHECK(st.st_uid == utente);
+        CHECK(st.st_gid == gruppo);
+        CHECK(st.st_nlink == (r.dueNomi ? 2u : 1u));
+        CHECK(leggi(percorso) == Giorno);
+        if (r.dueNomi)
+            CHECK(leggi(dir.file("Copia.dat")) == Giorno);
+    }
 }
 
 TEST_CASE("scrittura: ciò che non è un file resta com'è")

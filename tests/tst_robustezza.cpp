@@ -5,6 +5,7 @@
 #include "opzioni/modo.h"
 #include "parole/parole.h"
 #include "sistema/errorefile.h"
+#include "sistema/file.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>
@@ -12,12 +13,14 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <random>
 #include <thread>
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace legge;
@@ -461,3 +464,93 @@ TEST_CASE("disco pieno, due nomi")
 }
 
 #endif
+
+// Another program holding a data file's lock, as the program's own readers and writers take
+// it: what needs the lock gives up after a short wait with a message and changes nothing;
+// what does not need it goes on. A wait without end would hang this test.
+TEST_CASE("un file bloccato da un altro programma")
+{
+    struct Riga {
+        std::string nome;
+        bool scrittura; // Option.dat written, or Massime.dat read
+        bool dueNomi;
+        bool esclusivo; // how the other program holds it
+        bool bloccato;
+    };
+    const Riga righe[] = {
+        {"scrittura sul posto, tenuto da chi scrive", true, true, true, true},
+        {"scrittura sul posto, tenuto da chi legge", true, true, false, true},
+        {"lettura di un file con due nomi, tenuto da chi scrive", false, true, true, true},
+        {"lettura di un file con due nomi, tenuto da chi legge", false, true, false, false},
+        {"lettura di un file con un nome", false, false, true, false},
+#ifndef _WIN32
+        // Replaced by a rename, which no lock holds up (Wine refuses it while the file is open).
+        {"scrittura di un file con un nome", true, false, true, false},
+#endif
+    };
+    const std::string legge = codifica("/001 Titolo\r\nTesto.\r\n/");
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea dir;
+        const auto file = dir.file(r.scrittura ? "Option.dat" : "Massime.dat");
+        const std::string vecchio = r.scrittura ? Casuale : legge;
+        REQUIRE(scrivi(file, vecchio));
+        if (r.dueNomi)
+            fs::create_hard_link(file, dir.file("altro.dat"));
+        const BloccoTenuto blocco(file, r.esclusivo);
+        REQUIRE(blocco.tenuto());
+        try {
+            if (r.scrittura) {
+                ScriviModo(file, ModoGiorno);
+            } else {
+                const bool trovata = CercaLegge(file, 1).trovata;
+                CHECK(trovata);
+            }
+            CHECK(!r.bloccato);
+        } catch (const ErroreFile &e) {
+            CHECK(r.bloccato);
+            CHECK(e.tipo() == ErroreFile::Tipo::Bloccato);
+            CHECK(e.percorso() == file);
+            CHECK(MotivoErrore(e) == (r.scrittura ? "un altro programma lo tiene bloccato: lo "
+                                                    "lascio com'è"
+                                                  : "un altro programma lo tiene bloccato"));
+        }
+        if (r.bloccato || !r.scrittura) {
+            CHECK(leggi(file) == vecchio);
+            if (r.dueNomi)
+                CHECK(leggi(dir.file("altro.dat")) == vecchio);
+        } else {
+            CHECK(leggi(file) == Giorno);
+        }
+    }
+}
+
+// Whoever waits longer is told who is in the way; once the lock is let go, the write goes on.
+TEST_CASE("un'attesa detta e poi finita")
+{
+    CartellaTemporanea dir;
+    const auto file = dir.file("Massime.dat");
+    REQUIRE(scrivi(file, "vecchio"));
+    fs::create_hard_link(file, dir.file("altro.dat"));
+    auto blocco = std::make_unique<BloccoTenuto>(file, true);
+    REQUIRE(blocco->tenuto());
+    int annunci = 0;
+    TitolareBlocco chi;
+    Attesa attesa;
+    attesa.limite = std::chrono::minutes(2);
+    attesa.avviso = std::chrono::milliseconds(0);
+    attesa.annuncia = [&](const fs::path &percorso, const TitolareBlocco &titolare) {
+        CHECK(percorso == file);
+        ++annunci;
+        chi = titolare;
+        blocco.reset();
+    };
+    SostituisciFile(file, "nuovo", attesa);
+    CHECK(annunci == 1);
+    CHECK(leggi(dir.file("altro.dat")) == "nuovo");
+#ifdef __linux__
+    // The lock is this process's own, from another open file.
+    CHECK(chi.processo == static_cast<std::uint64_t>(::getpid()));
+    CHECK(!chi.programma.empty());
+#endif
+}

@@ -815,11 +815,17 @@ TEST_CASE("codifica: un file con due nomi si scrive uno alla volta")
     REQUIRE(::flock(occupato, LOCK_EX) == 0);
     Processo scrittore({MASSIME, "codifica", "-o", uscita.string()});
     scrittore.scriviEChiudi("/001 Nuova\nx\n/");
-    CHECK(!scrittore.attendi(std::chrono::milliseconds(1500)));
+    // After a second it says whom it waits for: this process, on Linux.
+    REQUIRE(scrittore.attendiRigaDiErrore(std::chrono::seconds(30)));
     CHECK(leggi(uscita) == codifica("/001 Vecchia\r\nx\r\n/"));
     ::close(occupato);
     REQUIRE(scrittore.attendi(std::chrono::seconds(30)));
     CHECK(scrittore.codice() == 0);
+    CHECK(contiene(scrittore.errori, uscita.string() + ": lo tiene bloccato "));
+#ifdef __linux__
+    CHECK(contiene(scrittore.errori, "il processo " + std::to_string(::getpid()) + " ("));
+#endif
+    CHECK(contiene(scrittore.errori, "aspetto che lo lasci"));
     CHECK(leggi(cartella.file("altro.dat")) == codifica("/001 Nuova\r\nx\r\n/"));
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -219,6 +220,17 @@ bool Processo::attendiRiga(Orologio::duration limite)
     return uscita.find('\n') != std::string::npos;
 }
 
+bool Processo::attendiRigaDiErrore(Orologio::duration limite)
+{
+    Figlio &f = *m_figlio;
+    const auto scadenza = Orologio::now() + limite;
+    while (errori.find('\n') == std::string::npos && f.errori >= 0) {
+        if (!f.attendiDati(scadenza, uscita, errori))
+            return false;
+    }
+    return errori.find('\n') != std::string::npos;
+}
+
 void Processo::uccidi()
 {
     if (m_figlio->pid > 0 && !m_figlio->stato)
@@ -255,6 +267,18 @@ int Processo::codice() const
 {
     const auto &stato = m_figlio->stato;
     return stato && WIFEXITED(*stato) ? WEXITSTATUS(*stato) : -1;
+}
+
+BloccoTenuto::BloccoTenuto(const fs::path &percorso, bool esclusivo)
+    : m_file(::open(percorso.c_str(), O_RDONLY | O_CLOEXEC))
+{
+    m_tenuto = m_file >= 0 && ::flock(static_cast<int>(m_file), esclusivo ? LOCK_EX : LOCK_SH) == 0;
+}
+
+BloccoTenuto::~BloccoTenuto()
+{
+    if (m_file >= 0)
+        ::close(static_cast<int>(m_file));
 }
 
 } // namespace prova

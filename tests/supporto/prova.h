@@ -102,6 +102,10 @@ public:
     void scriviEChiudi(std::string_view dati);
     // Waits until the child has printed a whole line, or has closed its output.
     bool attendiRiga(Orologio::duration limite);
+#ifndef _WIN32
+    // The same for the standard error.
+    bool attendiRigaDiErrore(Orologio::duration limite);
+#endif
     void uccidi();
     // Collects everything the child prints until it ends; false if it is still running when
     // the time is up.
@@ -138,6 +142,21 @@ public:
 private:
     CartellaTemporanea m_cartella;
     fs::path m_percorso;
+};
+
+// Holds the lock that the program's readers (shared) and writers (exclusive) take, from
+// an open file of its own, as another program would, until destroyed.
+class BloccoTenuto {
+public:
+    BloccoTenuto(const fs::path &percorso, bool esclusivo);
+    ~BloccoTenuto();
+    BloccoTenuto(const BloccoTenuto &) = delete;
+    BloccoTenuto &operator=(const BloccoTenuto &) = delete;
+    bool tenuto() const { return m_tenuto; }
+
+private:
+    std::intptr_t m_file = -1;
+    bool m_tenuto = false;
 };
 
 #ifdef _WIN32

@@ -218,4 +218,25 @@ int Processo::codice() const
     return m_figlio->finito ? m_figlio->codice : -1;
 }
 
+BloccoTenuto::BloccoTenuto(const fs::path &percorso, bool esclusivo)
+{
+    const HANDLE file = ::CreateFileW(percorso.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    m_file = reinterpret_cast<std::intptr_t>(file);
+    // The byte the program locks, far past the end of any real file.
+    OVERLAPPED dove{};
+    dove.Offset = 0xFFFFFFFEu;
+    dove.OffsetHigh = 0x7FFFFFFFu;
+    m_tenuto = ::LockFileEx(file, esclusivo ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, 1, 0, &dove) != 0;
+}
+
+BloccoTenuto::~BloccoTenuto()
+{
+    if (m_file != -1)
+        ::CloseHandle(reinterpret_cast<HANDLE>(m_file));
+}
+
 } // namespace prova
