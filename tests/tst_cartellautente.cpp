@@ -260,10 +260,11 @@ TEST_CASE("dove il programma trova la raccolta e l'utente i suoi dati")
     REQUIRE(appdata != nullptr);
     CHECK(fs::equivalent(CartellaDatiUtente(), appdata));
 #else
+    // Never in share/leggealgiorno, which under the prefix ~/.local is the user's own folder.
     CHECK(RaccoltaInstallata("/opt/legge/bin/leggealgiorno") ==
-          "/opt/legge/share/leggealgiorno/Massime.dat");
+          "/opt/legge/share/io.github.leggealgiorno.LeggeAlGiorno/Massime.dat");
     CHECK(ModelloAvvioAutomatico("/opt/legge/bin/leggealgiorno").parent_path() ==
-          "/opt/legge/share/leggealgiorno");
+          "/opt/legge/share/io.github.leggealgiorno.LeggeAlGiorno");
 #endif
     CHECK(ProgrammaInEsecuzione().filename().string().starts_with("tst_cartellautente"));
 }

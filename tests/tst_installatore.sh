@@ -78,6 +78,16 @@ fi
     sbaglia "disinstallare ha tolto i dati dell'utente"
 esiste "$dati/Option.dat"
 
+# Into the user's data folder: refused with nothing written, since the program's Massime.dat
+# would replace the user's and the uninstaller remove it.
+if wine "$installatore" /S "/D=$(winepath -w "$dati")"; then
+    sbaglia "installato nella cartella dei dati dell'utente"
+fi
+wineserver -w
+[[ $(cat "$dati/Massime.dat" 2>/dev/null) == 'la mia raccolta' ]] ||
+    sbaglia "installare nella cartella dei dati ha sostituito Massime.dat"
+manca "$dati/leggealgiorno.exe"
+
 # Without /AVVIOAUTOMATICO nothing starts at login, and installing again without it takes the
 # start at login away.
 installa
