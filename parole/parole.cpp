@@ -38,6 +38,8 @@ Descrizione descrizione(ErroreFile::Tipo tipo)
         return {"il file è di sola lettura", false};
     case ErroreFile::Tipo::NonCartella:
         return {"esiste ma non è una cartella", false};
+    case ErroreFile::Tipo::SenzaLeggi:
+        return {"non contiene leggi: è danneggiato, o non è un file di leggi", false};
     }
     return {"", false};
 }

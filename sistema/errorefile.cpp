@@ -25,8 +25,9 @@ std::filesystem::path percorsoCompleto(const std::filesystem::path &percorso)
 
 // For what(): the kind in English, in the order of ErroreFile::Tipo.
 constexpr const char *NomiDeiTipi[] = {
-    "system error", "empty file", "directory",          "FIFO",           "socket",
-    "device",       "pipe",       "not a regular file", "read-only file", "not a directory"};
+    "system error",   "empty file",      "directory",   "FIFO",
+    "socket",         "device",          "pipe",        "not a regular file",
+    "read-only file", "not a directory", "no law in it"};
 
 std::string descrizione(const std::filesystem::path &percorso, const std::string &motivo)
 {

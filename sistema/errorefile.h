@@ -26,6 +26,7 @@ public:
         NonRegolare,  // anything else that is not a regular file
         SolaLettura,  // a read-only file (Windows), which is not replaced
         NonCartella,  // something other than a directory stands where one was expected
+        SenzaLeggi,   // a law file that holds no law: damaged, or never one
     };
     // What was being done: a refused write leaves what stands at the path as it is.
     enum class Operazione { Lettura, Scrittura };
