@@ -86,7 +86,7 @@ Section "${NOME}" SezioneProgramma
         MessageBox MB_OK|MB_ICONSTOP "$INSTDIR è la cartella dei dati dell'utente, con le sue \
             leggi: scegli un'altra cartella per il programma." /SD IDOK
         SetErrorLevel 2
-        Abort
+        Quit
     ${EndIf}
     ; An earlier install elsewhere would stay behind, no longer listed anywhere.
     ReadRegStr $0 HKCU "${CHIAVE}" "InstallLocation"
