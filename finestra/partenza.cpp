@@ -66,15 +66,22 @@ void Partenza::Rispondi(Tono tono, std::string testo, int esito)
 void Partenza::CambiaAvvioAutomatico(const RigaDiComando &riga)
 {
     if (!riga.attiva) {
-        Rispondi(Tono::Errore, TestoValoreAvvioAutomatico(m_programma, riga.argomento), 2);
+        Rispondi(Tono::Errore,
+                 riga.argomento.empty() ? TestoValoreAvvioAutomaticoMancante(m_programma)
+                                        : TestoValoreAvvioAutomatico(m_programma, riga.argomento),
+                 2);
         return;
     }
     try {
         const auto voce = VoceAvvioAutomatico();
         const auto modello = ModelloAvvioAutomatico(ProgrammaInEsecuzione());
-        Rispondi(Tono::Informazione,
-                 TestoAvvioAutomatico(ImpostaAvvioAutomatico(*riga.attiva, modello, voce), voce),
-                 0);
+        const EsitoAvvioAutomatico esito = ImpostaAvvioAutomatico(*riga.attiva, modello, voce);
+        std::string testo = TestoAvvioAutomatico(esito, voce, m_programma);
+        // Asked to start at login, an entry left in place that starts nothing is a failure.
+        if (esito.esito == AvvioAutomatico::Mantenuto && !esito.mantenuta.avviaQualcosa())
+            Rispondi(Tono::Avviso, std::move(testo), 1);
+        else
+            Rispondi(Tono::Informazione, std::move(testo), 0);
     } catch (const std::exception &errore) {
         Rispondi(Tono::Errore, TestoErrore(AvvioAutomaticoNonCambiato, errore) + "\n", 1);
     }

@@ -100,8 +100,6 @@ RigaDiComando LeggiRigaDiComando(const std::vector<std::string> &argomenti, Rego
                 valore = argomento.substr(uguale + 1);
             else if (++i < quanti)
                 valore = argomenti[i];
-            else
-                return Risposta(Richiesta::Sbagliata, argomento);
             riga.richiesta = Richiesta::AvvioAutomatico;
             riga.argomento = valore;
             riga.attiva = SiONo(valore);

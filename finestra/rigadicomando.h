@@ -26,7 +26,8 @@ enum class Richiesta {
 
 struct RigaDiComando {
     Richiesta richiesta = Richiesta::Avvia;
-    // The argument refused, for Richiesta::Sbagliata; the value given, for AvvioAutomatico.
+    // The argument refused, for Richiesta::Sbagliata; the value given, for AvvioAutomatico
+    // (empty when none was).
     std::string argomento;
     // For AvvioAutomatico: whether to turn it on, or nothing for a value that is not si or no.
     std::optional<bool> attiva;

@@ -59,12 +59,33 @@ std::string TestoAttenzione(std::string_view programma, std::string_view testo)
     return Mostrabile(programma) + ": attenzione: " + std::string(testo) + "\n";
 }
 
-std::string TestoAvvioAutomatico(AvvioAutomatico esito, const std::filesystem::path &voce)
+std::string TestoAvvioAutomatico(const EsitoAvvioAutomatico &esito,
+                                 const std::filesystem::path &voce, std::string_view programma)
 {
-    switch (esito) {
+    switch (esito.esito) {
     case AvvioAutomatico::Attivato:
-        return "Avvio automatico attivato: la legge del giorno comparirà a ogni accesso (" +
+        // The mode is the menu's to change at any time: the entry shows whichever it is.
+        return "Avvio automatico attivato: a ogni accesso comparirà una legge, del giorno o a "
+               "caso come scelto nel menu «Opzioni» (" +
                Utf8(voce) + ").\n";
+    case AvvioAutomatico::Mantenuto: {
+        const VoceDesktop &mantenuta = esito.mantenuta;
+        std::string testo = "La voce di avvio automatico " + Utf8(voce) +
+                            " c'è già, diversa da quella del programma: la lascio com'è. ";
+        if (mantenuta.nascosta)
+            testo += "È nascosta (Hidden=true): all'accesso non avvia nulla.";
+        else if (mantenuta.disattivata)
+            testo += "È disattivata (X-GNOME-Autostart-enabled=false): all'accesso non avvia "
+                     "nulla.";
+        else if (!mantenuta.comando)
+            testo += "Non dice che cosa avviare (manca Exec): all'accesso non avvia nulla.";
+        else
+            testo += "All'accesso avvia: " + Mostrabile(*mantenuta.comando) + ".";
+        const std::string nome = Mostrabile(programma);
+        testo += "\nPer mettere al suo posto quella del programma: " + nome +
+                 " --avvio-automatico no, poi " + nome + " --avvio-automatico si.\n";
+        return testo;
+    }
     case AvvioAutomatico::Disattivato:
         return "Avvio automatico disattivato (tolto " + Utf8(voce) + ").\n";
     case AvvioAutomatico::GiaDisattivato:
@@ -77,6 +98,11 @@ std::string TestoValoreAvvioAutomatico(std::string_view programma, std::string_v
 {
     return Mostrabile(programma) + ": valore non valido per --avvio-automatico: «" +
            Mostrabile(valore) + "» (usa si oppure no)\n";
+}
+
+std::string TestoValoreAvvioAutomaticoMancante(std::string_view programma)
+{
+    return Mostrabile(programma) + ": manca il valore di --avvio-automatico (usa si oppure no)\n";
 }
 
 std::string TestoAiuto(std::string_view programma)
@@ -100,8 +126,9 @@ la legge, Esc chiude la finestra. Non cambiano né la modalità né i file.
                           se manca e, se non contiene leggi (Massime.dat assente
                           o vuoto), vi copia la raccolta fornita con il
                           programma; così lo avviano il menu e l'accesso
-  --avvio-automatico si   mostra la legge del giorno a ogni accesso (mette la
-                          voce in ${XDG_CONFIG_HOME:-~/.config}/autostart)
+  --avvio-automatico si   mostra la legge a ogni accesso (mette la voce in
+                          ${XDG_CONFIG_HOME:-~/.config}/autostart; una voce
+                          diversa che c'è già resta com'è)
   --avvio-automatico no   toglie quella voce
   --help                  mostra questo aiuto ed esce
   --version               mostra la versione ed esce

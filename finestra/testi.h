@@ -48,10 +48,12 @@ std::string TestoCollegamentoInterrotto(const std::filesystem::path &cartella,
                                         const std::filesystem::path &destinazione);
 std::string TestoAttenzione(std::string_view programma, std::string_view testo);
 
-// What --avvio-automatico did, on standard output; a value it does not take, on standard
-// error.
-std::string TestoAvvioAutomatico(AvvioAutomatico esito, const std::filesystem::path &voce);
+// What --avvio-automatico did, on standard output, or on standard error when an entry left
+// in place starts nothing; a value it does not take, or none, on standard error.
+std::string TestoAvvioAutomatico(const EsitoAvvioAutomatico &esito,
+                                 const std::filesystem::path &voce, std::string_view programma);
 std::string TestoValoreAvvioAutomatico(std::string_view programma, std::string_view valore);
+std::string TestoValoreAvvioAutomaticoMancante(std::string_view programma);
 
 // The command line's answers: help and version on standard output, a refusal on standard
 // error; on Windows the help goes in a message box.

@@ -81,6 +81,13 @@ VIAddVersionKey /LANG=1040 "LegalCopyright" "GPL-3.0-or-later"
 
 Section "${NOME}" SezioneProgramma
     SectionIn RO
+    ; There the program's Massime.dat would replace the user's, and the uninstaller take it.
+    ${If} $INSTDIR == "${DATI}"
+        MessageBox MB_OK|MB_ICONSTOP "$INSTDIR è la cartella dei dati dell'utente, con le sue \
+            leggi: scegli un'altra cartella per il programma." /SD IDOK
+        SetErrorLevel 2
+        Quit
+    ${EndIf}
     ; An earlier install elsewhere would stay behind, no longer listed anywhere.
     ReadRegStr $0 HKCU "${CHIAVE}" "InstallLocation"
     ${If} $0 != ""

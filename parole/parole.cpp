@@ -40,6 +40,8 @@ Descrizione descrizione(ErroreFile::Tipo tipo)
         return {"esiste ma non è una cartella", false};
     case ErroreFile::Tipo::Bloccato:
         return {"un altro programma lo tiene bloccato", false};
+    case ErroreFile::Tipo::SenzaLeggi:
+        return {"non contiene leggi: è danneggiato, o non è un file di leggi", false};
     }
     return {"", false};
 }

@@ -34,7 +34,8 @@ constexpr const char *NomiDeiTipi[] = {"system error",
                                        "not a regular file",
                                        "read-only file",
                                        "not a directory",
-                                       "held by another program"};
+                                       "held by another program",
+                                       "no law in it"};
 
 std::string descrizione(const std::filesystem::path &percorso, const std::string &motivo)
 {

@@ -27,6 +27,7 @@ public:
         SolaLettura,  // a read-only file (Windows), which is not replaced
         NonCartella,  // something other than a directory stands where one was expected
         Bloccato,     // another program held the file longer than it was waited for
+        SenzaLeggi,   // a law file that holds no law: damaged, or never one
     };
     // What was being done: a refused write leaves what stands at the path as it is.
     enum class Operazione { Lettura, Scrittura };

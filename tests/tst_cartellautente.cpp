@@ -6,6 +6,7 @@
 #include "sistema/argomenti.h"
 #include "sistema/cartelle.h"
 #include "sistema/errorefile.h"
+#include "supporto/codifica.h"
 #include "supporto/prova.h"
 
 #include <doctest/doctest.h>
@@ -20,7 +21,8 @@ using namespace prova;
 
 namespace {
 
-const std::string Raccolta = "la raccolta installata";
+const std::string Raccolta = CodificaRecord(1, "Legge installata", "Il suo testo.") +
+                             CodificaRecord(500, "Del 29 febbraio", "Il suo.") + ChiusuraMassime();
 const std::string Mia = "la raccolta dell'utente";
 
 std::optional<std::string_view> opz(const char *valore)
@@ -147,25 +149,45 @@ TEST_CASE("la cartella dell'utente che non si può preparare")
 {
     struct Riga {
         const char *nome;
-        const char *fileAl;   // a file made at this place under the temporary folder
-        const char *cartella; // the data folder, under the temporary folder
-        bool raccolta;        // the installed collection exists
-        const char *nominato; // the file the error names, under the temporary folder
+        const char *fileAl;                  // a file made at this place under the temporary folder
+        const char *cartella;                // the data folder, under the temporary folder
+        std::optional<std::string> raccolta; // the installed collection; nothing: missing
+        const char *massime;                 // the user's Massime.dat; nullptr: none
+        const char *nominato;                // the file the error names, under the temporary folder
         ErroreFile::Tipo tipo;
     };
+    // Bytes a damaged copy might hold: records open now and then, never with a number.
+    std::string aCaso;
+    for (unsigned i = 0; i < 5000; ++i)
+        aCaso += static_cast<char>((i * 2654435761u) >> 13);
+    const std::string installata = "installata/Massime.dat";
     const Riga righe[] = {
-        {"un file al posto della cartella", "dati", "dati", true, "dati",
+        {"un file al posto della cartella", "dati", "dati", Raccolta, nullptr, "dati",
          ErroreFile::Tipo::NonCartella},
 #ifdef _WIN32
         // Windows names the file in the way, POSIX systems the folder it keeps from being.
-        {"un file sopra la cartella", "xdg", "xdg/leggealgiorno", true, "xdg",
+        {"un file sopra la cartella", "xdg", "xdg/leggealgiorno", Raccolta, nullptr, "xdg",
          ErroreFile::Tipo::NonCartella},
 #else
-        {"un file sopra la cartella", "xdg", "xdg/leggealgiorno", true, "xdg/leggealgiorno",
-         ErroreFile::Tipo::Sistema},
+        {"un file sopra la cartella", "xdg", "xdg/leggealgiorno", Raccolta, nullptr,
+         "xdg/leggealgiorno", ErroreFile::Tipo::Sistema},
 #endif
-        {"raccolta installata mancante", nullptr, "dati", false, "installata/Massime.dat",
+        {"raccolta installata mancante", nullptr, "dati", std::nullopt, nullptr, installata.c_str(),
          ErroreFile::Tipo::Sistema},
+        {"raccolta installata vuota", nullptr, "dati", "", "", installata.c_str(),
+         ErroreFile::Tipo::FileVuoto},
+        {"raccolta installata di byte a caso", nullptr, "dati", aCaso, nullptr, installata.c_str(),
+         ErroreFile::Tipo::SenzaLeggi},
+        {"raccolta installata in chiaro", nullptr, "dati", "/001 Legge\r\nTesto/", nullptr,
+         installata.c_str(), ErroreFile::Tipo::SenzaLeggi},
+        {"raccolta installata senza un numero di legge", nullptr, "dati",
+         CodificaRecord(0, "Zero", "x") + CodificaRecord(367, "Oltre", "y") + ChiusuraMassime(), "",
+         installata.c_str(), ErroreFile::Tipo::SenzaLeggi},
+        {"una legge e un record senza numero", nullptr, "dati",
+         Raccolta + CodificaMassime("Sciolto\r\ntesto/"), nullptr, installata.c_str(),
+         ErroreFile::Tipo::SenzaLeggi},
+        {"solo testo dopo l'ultima barra", nullptr, "dati", CodificaMassime("/001 Aperta"), nullptr,
+         installata.c_str(), ErroreFile::Tipo::SenzaLeggi},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -174,10 +196,15 @@ TEST_CASE("la cartella dell'utente che non si può preparare")
             REQUIRE(scrivi(dir.file(r.fileAl), "un file"));
         if (r.raccolta) {
             REQUIRE(fs::create_directory(dir.file("installata")));
-            REQUIRE(scrivi(dir.file("installata/Massime.dat"), Raccolta));
+            REQUIRE(scrivi(dir.file(installata), *r.raccolta));
+        }
+        const fs::path massime = dir.file(r.cartella) / "Massime.dat";
+        if (r.massime) {
+            fs::create_directories(massime.parent_path());
+            REQUIRE(scrivi(massime, r.massime));
         }
         try {
-            PreparaCartella(dir.file(r.cartella), dir.file("installata/Massime.dat"));
+            PreparaCartella(dir.file(r.cartella), dir.file(installata));
             FAIL("nessun errore");
         } catch (const ErroreFile &errore) {
             const fs::path nominato = dir.file(r.nominato).lexically_normal();
@@ -188,28 +215,45 @@ TEST_CASE("la cartella dell'utente che non si può preparare")
         }
         if (r.fileAl)
             CHECK(leggi(dir.file(r.fileAl)) == "un file");
+        // Nothing seeded: a later start, with the collection mended, seeds the folder.
+        if (!r.fileAl)
+            CHECK(leggi(massime, "<manca>") == (r.massime ? r.massime : "<manca>"));
     }
 }
 
 TEST_CASE("l'avvio automatico acceso e spento")
 {
+    const std::string Modello = "[Desktop Entry]\nExec=\"/bin/leggealgiorno\" --cartella-utente\n";
+    const std::string Nascosta = Modello + "Hidden=true\n";
+    const std::string AltroExec = "[Desktop Entry]\nExec=altro -x\n";
     struct Riga {
         const char *nome;
         bool cartellaEsiste;
-        bool voceEsiste;
+        const char *voce;  // what the entry holds before; nullptr: none
         bool collegamento; // the entry is the user's link to dotfiles/voce.desktop
         bool attiva;
         std::optional<AvvioAutomatico> atteso; // nothing: refused
+        const char *comando = nullptr;         // for Mantenuto: what the kept entry starts
     };
     const Riga righe[] = {
-        {"acceso la prima volta", false, false, false, true, AvvioAutomatico::Attivato},
-        {"acceso di nuovo", true, true, false, true, AvvioAutomatico::Attivato},
-        {"acceso attraverso un collegamento", true, true, true, true, AvvioAutomatico::Attivato},
-        {"spento", true, true, false, false, AvvioAutomatico::Disattivato},
-        {"spento due volte", true, false, false, false, AvvioAutomatico::GiaDisattivato},
-        {"spento senza cartella", false, false, false, false, AvvioAutomatico::GiaDisattivato},
-        {"acceso attraverso un collegamento interrotto", true, false, true, true, std::nullopt},
-        {"spento attraverso un collegamento interrotto", true, false, true, false,
+        {"acceso la prima volta", false, nullptr, false, true, AvvioAutomatico::Attivato},
+        {"acceso di nuovo", true, Modello.c_str(), false, true, AvvioAutomatico::Attivato},
+        {"acceso sopra una voce vuota", true, "", false, true, AvvioAutomatico::Attivato},
+        {"acceso attraverso un collegamento", true, Modello.c_str(), true, true,
+         AvvioAutomatico::Attivato},
+        {"acceso sopra una voce nascosta", true, Nascosta.c_str(), false, true,
+         AvvioAutomatico::Mantenuto},
+        {"acceso sopra una voce con un altro Exec", true, AltroExec.c_str(), false, true,
+         AvvioAutomatico::Mantenuto, "altro -x"},
+        {"acceso sopra una voce modificata dietro un collegamento", true, AltroExec.c_str(), true,
+         true, AvvioAutomatico::Mantenuto, "altro -x"},
+        {"spento", true, "vecchia", false, false, AvvioAutomatico::Disattivato},
+        {"spento anche se modificata", true, AltroExec.c_str(), false, false,
+         AvvioAutomatico::Disattivato},
+        {"spento due volte", true, nullptr, false, false, AvvioAutomatico::GiaDisattivato},
+        {"spento senza cartella", false, nullptr, false, false, AvvioAutomatico::GiaDisattivato},
+        {"acceso attraverso un collegamento interrotto", true, nullptr, true, true, std::nullopt},
+        {"spento attraverso un collegamento interrotto", true, nullptr, true, false,
          AvvioAutomatico::Disattivato},
     };
     for (const auto &r : righe) {
@@ -220,18 +264,18 @@ TEST_CASE("l'avvio automatico acceso e spento")
 #endif
         CartellaTemporanea dir;
         const auto modello = dir.file("modello.desktop");
-        REQUIRE(scrivi(modello, "[Desktop Entry]\n"));
+        REQUIRE(scrivi(modello, Modello));
         const auto voce = dir.file("config/autostart/id.desktop");
         const auto vera = dir.file("dotfiles/id.desktop");
         if (r.cartellaEsiste)
             REQUIRE(fs::create_directories(voce.parent_path()));
         if (r.collegamento) {
             REQUIRE(fs::create_directory(dir.file("dotfiles")));
-            if (r.voceEsiste)
-                REQUIRE(scrivi(vera, "vecchia"));
+            if (r.voce)
+                REQUIRE(scrivi(vera, r.voce));
             fs::create_symlink(vera, voce);
-        } else if (r.voceEsiste) {
-            REQUIRE(scrivi(voce, "vecchia"));
+        } else if (r.voce) {
+            REQUIRE(scrivi(voce, r.voce));
         }
 
         if (!r.atteso) {
@@ -240,13 +284,68 @@ TEST_CASE("l'avvio automatico acceso e spento")
             CHECK(!fs::exists(vera));
             continue;
         }
-        CHECK(ImpostaAvvioAutomatico(r.attiva, modello, voce) == *r.atteso);
+        const EsitoAvvioAutomatico esito = ImpostaAvvioAutomatico(r.attiva, modello, voce);
+        CHECK(esito.esito == *r.atteso);
 
         CHECK(fs::exists(voce) == r.attiva);
-        if (r.attiva)
-            CHECK(leggi(voce) == "[Desktop Entry]\n");
+        if (*r.atteso == AvvioAutomatico::Mantenuto)
+            CHECK(leggi(voce) == r.voce);
+        else if (r.attiva)
+            CHECK(leggi(voce) == Modello);
         CHECK(fs::is_symlink(voce) == (r.collegamento && r.attiva));
-        CHECK(TestoAvvioAutomatico(*r.atteso, voce).ends_with("\n"));
+        const std::string testo = TestoAvvioAutomatico(esito, voce, "leggealgiorno");
+        CHECK(testo.ends_with("\n"));
+        // Whichever mode the menu holds, now or later.
+        CHECK(testo.find("del giorno comparirà") == std::string::npos);
+        if (*r.atteso == AvvioAutomatico::Mantenuto) {
+            CHECK(testo.find(voce.string()) != std::string::npos);
+            CHECK(testo.find("--avvio-automatico no") != std::string::npos);
+            CHECK(esito.mantenuta.avviaQualcosa() == (r.comando != nullptr));
+            if (r.comando)
+                CHECK(testo.find(r.comando) != std::string::npos);
+            else
+                CHECK(testo.find("non avvia nulla") != std::string::npos);
+        }
+        if (r.attiva)
+            CHECK(voci(voce.parent_path()).size() == 1u);
+    }
+}
+
+TEST_CASE("che cosa fa una voce del desktop")
+{
+    struct Riga {
+        const char *nome;
+        const char *testo;
+        bool nascosta;
+        bool disattivata;
+        const char *comando; // nullptr: no Exec
+    };
+    const Riga righe[] = {
+        {"vuota", "", false, false, nullptr},
+        {"la voce del programma", "[Desktop Entry]\nExec=\"/usr/bin/x\" -a\nHidden=false\n", false,
+         false, "\"/usr/bin/x\" -a"},
+        {"nascosta", "[Desktop Entry]\nHidden=true\nExec=x", true, false, "x"},
+        {"spenta per GNOME", "[Desktop Entry]\r\nExec=x\r\nX-GNOME-Autostart-enabled=false\r\n",
+         false, true, "x"},
+        {"spazi attorno all'uguale", "[Desktop Entry]\nExec = x y \nHidden =true", true, false,
+         "x y"},
+        {"chiavi di un altro gruppo",
+         "[Desktop Entry]\nExec=x\n[Desktop Action a]\nExec=y\n"
+         "Hidden=true\n",
+         false, false, "x"},
+        {"prima di ogni gruppo", "Exec=y\nHidden=true\n[Desktop Entry]\n", false, false, nullptr},
+        {"una chiave tradotta", "[Desktop Entry]\nExec[it]=y\n", false, false, nullptr},
+        {"commenti e righe senza uguale", "# Exec=y\n[Desktop Entry]\nriga\nExec=x", false, false,
+         "x"},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        const VoceDesktop voce = LeggiVoceDesktop(r.testo);
+        CHECK(voce.nascosta == r.nascosta);
+        CHECK(voce.disattivata == r.disattivata);
+        CHECK(voce.comando.has_value() == (r.comando != nullptr));
+        if (r.comando && voce.comando)
+            CHECK(*voce.comando == r.comando);
     }
 }
 
@@ -260,10 +359,11 @@ TEST_CASE("dove il programma trova la raccolta e l'utente i suoi dati")
     REQUIRE(appdata != nullptr);
     CHECK(fs::equivalent(CartellaDatiUtente(), appdata));
 #else
+    // Never in share/leggealgiorno, which under the prefix ~/.local is the user's own folder.
     CHECK(RaccoltaInstallata("/opt/legge/bin/leggealgiorno") ==
-          "/opt/legge/share/leggealgiorno/Massime.dat");
+          "/opt/legge/share/io.github.leggealgiorno.LeggeAlGiorno/Massime.dat");
     CHECK(ModelloAvvioAutomatico("/opt/legge/bin/leggealgiorno").parent_path() ==
-          "/opt/legge/share/leggealgiorno");
+          "/opt/legge/share/io.github.leggealgiorno.LeggeAlGiorno");
 #endif
     CHECK(ProgrammaInEsecuzione().filename().string().starts_with("tst_cartellautente"));
 }

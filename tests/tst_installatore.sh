@@ -78,6 +78,19 @@ fi
     sbaglia "disinstallare ha tolto i dati dell'utente"
 esiste "$dati/Option.dat"
 
+# Into the user's data folder: refused with nothing written, since the program's Massime.dat
+# would replace the user's and the uninstaller remove it. Chosen here as the folder of an
+# earlier install, for /D= takes no quotes and wine quotes a path with spaces.
+wine reg add "$chiave" /v InstallLocation /d "$(winepath -w "$dati")" /f >/dev/null 2>&1
+if wine "$installatore" /S; then
+    sbaglia "installato nella cartella dei dati dell'utente"
+fi
+wineserver -w
+wine reg delete "$chiave" /f >/dev/null 2>&1
+[[ $(cat "$dati/Massime.dat" 2>/dev/null) == 'la mia raccolta' ]] ||
+    sbaglia "installare nella cartella dei dati ha sostituito Massime.dat"
+manca "$dati/leggealgiorno.exe"
+
 # Without /AVVIOAUTOMATICO nothing starts at login, and installing again without it takes the
 # start at login away.
 installa

@@ -52,8 +52,8 @@ dpkg-deb -c "$deb" >"$T/contenuto"
 declare -A modi=(
     [./usr/bin/leggealgiorno]=-rwxr-xr-x
     [./usr/bin/massime]=-rwxr-xr-x
-    [./usr/share/leggealgiorno/Massime.dat]=-rw-r--r--
-    [./usr/share/leggealgiorno/$id.desktop]=-rw-r--r--
+    [./usr/share/$id/Massime.dat]=-rw-r--r--
+    [./usr/share/$id/$id.desktop]=-rw-r--r--
     [./usr/share/applications/$id.desktop]=-rw-r--r--
     [./usr/share/metainfo/$id.metainfo.xml]=-rw-r--r--
     [./usr/share/icons/hicolor/32x32/apps/$id.png]=-rw-r--r--
@@ -81,8 +81,10 @@ campo() { dpkg-deb -f "$deb" "$1"; }
 estrai() { dpkg-deb --fsys-tarfile "$deb" | tar -xO "$1"; }
 [[ $(estrai ./usr/share/doc/leggealgiorno/changelog.Debian.gz | gzip -dc | head -n 1) == \
     "leggealgiorno ($(campo Version)) "* ]] || fallisce "il changelog non parla di questa versione"
-[[ $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=') == 'Exec="/usr/bin/leggealgiorno" --cartella-utente' ]] ||
-    fallisce "voce di avvio automatico: $(estrai ./usr/share/leggealgiorno/$id.desktop | grep '^Exec=')"
+for voce in ./usr/share/$id/$id.desktop ./usr/share/applications/$id.desktop; do
+    [[ $(estrai "$voce" | grep '^Exec=') == 'Exec="/usr/bin/leggealgiorno" --cartella-utente' ]] ||
+        fallisce "$voce: $(estrai "$voce" | grep '^Exec=')"
+done
 [[ $(campo Architecture) == "$(dpkg --print-architecture)" ]] || fallisce "architettura: $(campo Architecture)"
 [[ $(campo Maintainer) == *@* ]] || fallisce "manutentore: $(campo Maintainer)"
 dipendenze=$(campo Depends | tr ',' '\n' | awk '{ print $1 }')

@@ -80,7 +80,7 @@ void TestRigaDiComando::argomenti_data()
         << "valore non valido per --avvio-automatico: «forse»";
     QTest::newRow("--avvio-automatico senza valore")
         << QStringList{"--avvio-automatico"} << QStringList() << 2 << ""
-        << "«--avvio-automatico»";
+        << "manca il valore di --avvio-automatico (usa si oppure no)";
     QTest::newRow("senza schermo") << QStringList() << QStringList() << 1 << ""
                                    << "nessuno schermo grafico disponibile";
     QTest::newRow("server X che non risponde")
