@@ -78,10 +78,12 @@ std::string_view AiutoCodifica()
 
 Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
 un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
-diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
-che Windows-1252 non ha, una «/» dentro il testo di una legge o un numero che apre già
-un'altra legge è un errore che ne indica riga e colonna, appena lo incontra; in quel caso
-FILE resta com'era. Un testo senza nessuna legge è rifiutato; FILE non può essere il
+o CR LF diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato; il
+segno BOM che alcuni editor mettono in testa al file si salta. Un carattere che
+Windows-1252 non ha, una «/» dentro il testo di una legge, un numero di più di tre cifre
+o un numero che apre già un'altra legge è un errore che ne indica riga e colonna, appena
+lo incontra; in quel caso FILE resta com'era. Un numero che nessun giorno mostra (000,
+da 367 a 499, da 501 a 999) dà un avviso con la sua riga, e il file si scrive comunque. Un testo senza nessuna legge è rifiutato; FILE non può essere il
 testo stesso, né un terminale. Se FILE è un collegamento simbolico si riscrive il file a
 cui porta; un file con più nomi si riscrive sul posto, un programma alla volta; permessi,
 proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
@@ -281,6 +283,12 @@ std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente)
            std::to_string(rigaPrecedente) + ", e la finestra mostrerebbe solo quella";
 }
 
+std::string NumeroLungoNelTesto()
+{
+    return "il numero dopo la «/» ha più di tre cifre: la finestra ne leggerebbe solo le prime "
+           "tre (ogni legge ha un numero di tre cifre, da 001 a 366, e 500 per il 29 febbraio)";
+}
+
 std::string NessunaLeggeNelTesto()
 {
     return "il testo non ha nessuna legge (ognuna comincia con «/» e un numero di tre cifre)";
@@ -309,6 +317,12 @@ std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t 
     return Messaggio(std::string(file) + ", riga " + std::to_string(riga) + ", colonna " +
                      std::to_string(colonna) + ": " + std::string(cosa) + "; " +
                      std::string(nonScritto));
+}
+
+std::string AvvisoNelTesto(std::string_view file, std::size_t riga, std::string_view cosa)
+{
+    return Messaggio("avviso: " + std::string(file) + ", riga " + std::to_string(riga) + ": " +
+                     std::string(cosa) + " (il file è scritto comunque)");
 }
 
 // ---- What the commands write on standard output ----
