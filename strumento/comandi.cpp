@@ -86,6 +86,18 @@ std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
         posizione, legge::LunghezzaUtf8(static_cast<unsigned char>(testo[posizione]))));
 }
 
+std::string Citazione(std::string_view utf8)
+{
+    std::size_t fine = 0;
+    for (std::size_t caratteri = 0; fine < utf8.size() && caratteri < CaratteriCitati; ++caratteri)
+        fine += legge::LunghezzaUtf8(static_cast<unsigned char>(utf8[fine]));
+    fine = std::min(fine, utf8.size()); // a character cut short at the very end
+    std::string citato(utf8.substr(0, fine));
+    if (fine < utf8.size())
+        citato += "\xE2\x80\xA6"; // the ellipsis
+    return legge::SenzaControlli(citato, legge::Controlli::CodiciSuUnaRiga);
+}
+
 namespace {
 
 using legge::DimensioneBlocco;

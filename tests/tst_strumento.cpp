@@ -305,6 +305,32 @@ TEST_CASE("cerca")
         CHECK(esito.errori.empty() == (r.codice == 0));
     }
 
+    // What was looked for is echoed on one line, its first 60 characters at most.
+    const std::string e = "\xC3\xA8";
+    struct Eco {
+        const char *nome;
+        std::string cercato;
+        std::string eco;
+    };
+    std::string eLunghe, eSessanta;
+    for (int i = 0; i < 5000; ++i)
+        eLunghe += e;
+    for (int i = 0; i < 60; ++i)
+        eSessanta += e;
+    const Eco echi[] = {
+        {"10 kB", eLunghe, "«" + eSessanta + "…»"},
+        {"60 caratteri", eSessanta, "«" + eSessanta + "»"},
+        {"61 caratteri", eSessanta + "x", "«" + eSessanta + "…»"},
+        {"controlli", std::string(59, 'z') + "\x1B[2J", "«" + std::string(59, 'z') + "\\x1B…»"},
+    };
+    for (const auto &r : echi) {
+        CAPTURE(r.nome);
+        const Esito esito = massime({"cerca", r.cercato, file.string()});
+        CHECK(esito.codice == 1);
+        CHECK(contiene(esito.errori, "nessuna legge contiene " + r.eco + " in "));
+        CHECK(esito.errori.size() < 200 + file.string().size());
+    }
+
     const Esito uscitaJson = massime({"cerca", "--json", "citta", "-"}, leggi(file));
     CHECK(uscitaJson.codice == 0);
     const json radice = json::parse(uscitaJson.uscita, nullptr, false);
