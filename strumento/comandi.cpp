@@ -80,12 +80,6 @@ void ControllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::s
         throw ErroreUso{testi::ArgomentoDiTroppo(argomenti.posizionali[massimo])};
 }
 
-std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
-{
-    return std::string(testo.substr(
-        posizione, legge::LunghezzaUtf8(static_cast<unsigned char>(testo[posizione]))));
-}
-
 std::string Citazione(std::string_view utf8)
 {
     std::size_t fine = 0;
@@ -96,6 +90,13 @@ std::string Citazione(std::string_view utf8)
     if (fine < utf8.size())
         citato += "\xE2\x80\xA6"; // the ellipsis
     return legge::SenzaControlli(citato, legge::Controlli::CodiciSuUnaRiga);
+}
+
+std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
+{
+    // A C1 control is a character Windows-1252 lacks, and would act on the terminal.
+    return Citazione(testo.substr(
+        posizione, legge::LunghezzaUtf8(static_cast<unsigned char>(testo[posizione]))));
 }
 
 namespace {

@@ -425,6 +425,11 @@ TEST_CASE("errori senza scrivere")
                      "cartella",
                      "/cartella:"});
     righe.push_back({"codifica senza -o", {"codifica"}, "/001 A\nb\n/", "nuovo.dat", "-o FILE"});
+    righe.push_back({"codifica: un controllo C1, che Windows-1252 non ha",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 A\n\xC2\x9B[2J\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 1: il carattere «\\u009B» (U+009B)"});
     // It would end the law there, and make "o due" a record of its own.
     righe.push_back({"codifica: una «/» nel testo di una legge",
                      {"codifica", "-o", "@/esistente.dat"},
@@ -588,6 +593,10 @@ TEST_CASE("uso")
         {"numero di legge zero", {"mostra", "0"}, 2, ""},
         {"numero di legge con lettere", {"mostra", "1a"}, 2, ""},
         {"argomento di troppo", {"verifica", "a.dat", "b.dat"}, 2, ""},
+        {"comando con controlli", {"\x1B[2J\xC2\x9B"}, 2, ""},
+        {"opzione con controlli", {"mostra", "--\x1B[2J"}, 2, ""},
+        {"numero con controlli", {"mostra", "1\x07"}, 2, ""},
+        {"cerca un controllo C1", {"cerca", "a\xC2\x9B"}, 2, ""},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -595,6 +604,9 @@ TEST_CASE("uso")
         CHECK(esito.codice == r.codice);
         CHECK(contiene(esito.uscita, r.uscita));
         CHECK(esito.errori.empty() == (r.codice == 0));
+        // What the user typed is echoed, but never acts on the terminal.
+        CHECK(esito.errori.find_first_of("\x1B\x07") == std::string::npos);
+        CHECK(!contiene(esito.errori, "\xC2\x9B"));
     }
 }
 
