@@ -65,8 +65,9 @@ std::string_view AiutoDecodifica()
     return R"(Uso: massime decodifica [--grezzo] [FILE]
 
 Scrive il testo in chiaro del file (./Massime.dat se manca, lo standard input se è «-»)
-in UTF-8, con gli a capo CR LF trasformati in LF; su un terminale i caratteri di controllo
-si vedono come sequenze («\x1B»). «massime codifica» lo riporta al file di partenza.
+in UTF-8, con gli a capo CR LF trasformati in LF (due o più CR di fila prima di un LF
+restano tutti); su un terminale i caratteri di controllo si vedono come sequenze («\x1B»).
+«massime codifica» lo riporta al file di partenza.
 
   --grezzo   i byte in chiaro esatti (Windows-1252, a capo CR LF), senza conversioni
 )";

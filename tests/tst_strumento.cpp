@@ -201,6 +201,15 @@ TEST_CASE("raccolta")
     CHECK(testo.codice == 0);
     CHECK(testo.uscita == leggi(RACCOLTA_TXT, "<illeggibile>"));
 
+    // The same text as Notepad saves it gives the same file.
+    std::string blocconote = "\xEF\xBB\xBF";
+    for (const char c : testo.uscita)
+        blocconote += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const Esito codificato = massime({"codifica", "-o", "-"}, blocconote);
+    CHECK(codificato.codice == 0);
+    CHECK(codificato.errori.empty());
+    CHECK(codificato.uscita == leggi(RACCOLTA_DAT, "<illeggibile>"));
+
     const Esito legge = massime({"mostra", "500", RACCOLTA_DAT});
     CHECK(legge.codice == 0);
     CHECK(legge.uscita.starts_with("Legge del giorno bisestile\n"));
