@@ -124,8 +124,7 @@ bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
     const auto vuoto = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     uscita.reserve(uscita.size() + testo.size() + testo.size() / 32);
     for (const char c : testo) {
-        // Three digits are a number only when no fourth follows: the reader would take the
-        // fourth for the title's.
+        // Three digits are a number only when no fourth follows, which a reader would drop.
         if (m_stato == Stato::DopoBarra && m_cifre == 3) {
             if (cifra(c))
                 return sbaglia(Problema::NumeroLungo);

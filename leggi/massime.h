@@ -90,10 +90,10 @@ std::string DecodificaMassime(std::string_view dati);
 // Each piece is checked as it comes, so that a bad text is refused at its first fault,
 // whatever follows. A '/' that neither opens such a record nor is followed by blanks alone
 // would end a law in the middle; a fourth digit would be lost, since a reader takes three
-// ("/1000" would be law 100); a number given twice would hide the second law behind the first; a
-// text with no record would make an empty collection; a NUL byte is in no text a person writes, and
-// an endless one (a device) would otherwise be read for ever. A number no day shows is
-// taken, and noted. A last law left open gets its closing '/'.
+// ("/1000" would be law 100); a number given twice would hide the second law behind the
+// first; a text with no record would make an empty collection; a NUL byte is in no text a
+// person writes, and an endless one (a device) would otherwise be read for ever. A number
+// no day shows is taken, and noted. A last law left open gets its closing '/'.
 class CodificatoreMassime {
 public:
     enum class Problema { Nessuno, Barra, NumeroLungo, NumeroRipetuto, NessunaLegge, Nul };

@@ -84,8 +84,9 @@ segno BOM che alcuni editor mettono in testa al file si salta. Un carattere che
 Windows-1252 non ha, una «/» dentro il testo di una legge, un numero di più di tre cifre
 o un numero che apre già un'altra legge è un errore che ne indica riga e colonna, appena
 lo incontra; in quel caso FILE resta com'era. Un numero che nessun giorno mostra (000,
-da 367 a 499, da 501 a 999) dà un avviso con la sua riga, e il file si scrive comunque. Un testo senza nessuna legge è rifiutato; FILE non può essere il
-testo stesso, né un terminale. Se FILE è un collegamento simbolico si riscrive il file a
+da 367 a 499, da 501 a 999) dà un avviso con la sua riga, e il file si scrive comunque.
+Un testo senza nessuna legge è rifiutato; FILE non può essere il testo stesso, né un
+terminale. Se FILE è un collegamento simbolico si riscrive il file a
 cui porta; un file con più nomi si riscrive sul posto, un programma alla volta; permessi,
 proprietario e gruppo restano; una cartella, un dispositivo o una FIFO restano intatti.
 
