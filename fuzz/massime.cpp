@@ -7,6 +7,7 @@
 #include "leggi/massime.h"
 #include "sistema/errorefile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <regex>
@@ -246,26 +247,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dime
         }
     }
 
-    // Encoding a person's text: every '/' opens a record with a number not seen before or
-    // ends the text, there is no NUL and at least one law; the file holds the text with CR LF
-    // line breaks and the last law closed. Otherwise the first fault is named.
+    // Encoding a person's text: every '/' opens a record with a number of three digits, not
+    // seen before, or ends the text, there is no NUL and at least one law; the file holds the
+    // text with CR LF line breaks (an LF or a CR LF each make one) and the last law closed.
+    // Otherwise the first fault is named.
     const CodificaTesto codifica = CodificaTestoMassime(chiaro);
     const std::size_t nul = chiaro.find('\0');
     std::optional<std::size_t> primoGuasto;
     bool legge = false;
     std::set<std::string_view> visti;
+    std::vector<CodificatoreMassime::NumeroMaiMostrato> maiMostrati;
     for (std::size_t barra = chiaro.find('/'); barra < nul && barra != std::string::npos;
          barra = chiaro.find('/', barra + 1)) {
         const std::string_view dopo = std::string_view(chiaro).substr(barra + 1);
         const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
         const bool numerata =
             dopo.size() >= 3 && cifra(dopo[0]) && cifra(dopo[1]) && cifra(dopo[2]);
+        const bool lunga = numerata && dopo.size() > 3 && cifra(dopo[3]);
         const bool finale = dopo.find_first_not_of(" \t\r\n") == std::string_view::npos;
-        if ((!numerata && !finale) || (numerata && !visti.insert(dopo.substr(0, 3)).second)) {
+        if ((!numerata && !finale) || lunga ||
+            (numerata && !visti.insert(dopo.substr(0, 3)).second)) {
             primoGuasto = barra;
             break;
         }
         legge = legge || numerata;
+        // Read apart from the calendar: the days of the year, and 29 February.
+        const int n = numerata ? std::stoi(std::string(dopo.substr(0, 3))) : 0;
+        if (numerata && !((n >= 1 && n <= 366) || n == 500))
+            maiMostrati.push_back(
+                {n, 1 + static_cast<std::size_t>(std::count(
+                            chiaro.begin(), chiaro.begin() + static_cast<std::ptrdiff_t>(barra),
+                            '\n'))});
     }
     if (!primoGuasto && nul != std::string::npos)
         primoGuasto = nul;
@@ -276,11 +288,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *dati, std::size_t dime
         VERIFICA(codifica.posizione == *primoGuasto);
     } else {
         std::string atteso;
-        for (const char c : chiaro)
-            atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        for (std::size_t i = 0; i < chiaro.size(); ++i)
+            atteso += chiaro[i] == '\n' && (i == 0 || chiaro[i - 1] != '\r')
+                          ? std::string("\r\n")
+                          : std::string(1, chiaro[i]);
         if (chiaro[chiaro.find_last_not_of(" \t\r\n")] != '/')
             atteso += '/';
         VERIFICA(DecodificaMassime(codifica.dati) == atteso);
+        VERIFICA(codifica.maiMostrati == maiMostrati);
     }
 
     // The number field alone. Fractions may round differently on the two roads; they never

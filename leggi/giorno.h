@@ -8,6 +8,14 @@ namespace legge {
 
 // The law of 29 February has a number of its own, outside the days of the year.
 inline constexpr int NumeroVentinoveFebbraio = 500;
+// The last day of a leap year.
+inline constexpr int UltimoGiornoDellAnno = 366;
+
+// Whether some day shows the law numbered `numero`: the window never shows any other.
+constexpr bool NumeroDiUnGiorno(int numero)
+{
+    return (numero >= 1 && numero <= UltimoGiornoDellAnno) || numero == NumeroVentinoveFebbraio;
+}
 
 struct Data {
     int anno;

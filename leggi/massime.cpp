@@ -4,6 +4,7 @@
 #include "leggi/massime.h"
 
 #include "leggi/formato.h"
+#include "leggi/giorno.h"
 
 #include "sistema/file.h"
 
@@ -102,6 +103,21 @@ bool CodificatoreMassime::sbaglia(Problema problema)
     return false;
 }
 
+bool CodificatoreMassime::apriRecord()
+{
+    std::size_t &prima = m_righeDeiNumeri[m_numero];
+    if (prima != 0) {
+        m_rigaPrecedente = prima;
+        return sbaglia(Problema::NumeroRipetuto);
+    }
+    prima = m_rigaBarra;
+    if (!NumeroDiUnGiorno(m_numero))
+        m_maiMostrati.push_back({m_numero, m_rigaBarra});
+    m_record = true;
+    m_stato = Stato::InRecord;
+    return true;
+}
+
 bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
 {
     if (m_problema != Problema::Nessuno)
@@ -110,6 +126,13 @@ bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
     const auto vuoto = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     uscita.reserve(uscita.size() + testo.size() + testo.size() / 32);
     for (const char c : testo) {
+        // Three digits are a number only when no fourth follows, which a reader would drop.
+        if (m_stato == Stato::DopoBarra && m_cifre == 3) {
+            if (cifra(c))
+                return sbaglia(Problema::NumeroLungo);
+            if (!apriRecord())
+                return false;
+        }
         // After a '/', a NUL is what makes the '/' wrong.
         if (c == '\0' && m_stato != Stato::DopoBarra) {
             m_rigaBarra = m_riga;
@@ -120,16 +143,7 @@ bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
         if (m_stato == Stato::DopoBarra) {
             if (m_cifre >= 0 && cifra(c)) {
                 m_numero = m_numero * 10 + (c - '0');
-                if (++m_cifre == 3) {
-                    std::size_t &prima = m_righeDeiNumeri[m_numero];
-                    if (prima != 0) {
-                        m_rigaPrecedente = prima;
-                        return sbaglia(Problema::NumeroRipetuto);
-                    }
-                    prima = m_rigaBarra;
-                    m_record = true;
-                    m_stato = Stato::InRecord;
-                }
+                ++m_cifre;
             } else if (vuoto(c) && m_cifre <= 0) {
                 m_cifre = -1; // only blanks may follow: the '/' closed the last law
             } else {
@@ -144,12 +158,15 @@ bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
             m_posizioneBarra = m_posizione;
         }
         if (c == '\n') {
-            uscita += CrCodificato;
+            // A CR LF from an editor is one line break, its CR already written.
+            if (!m_dopoCr)
+                uscita += CrCodificato;
             ++m_riga;
             m_colonna = 1;
         } else {
             ++m_colonna;
         }
+        m_dopoCr = c == '\r';
         uscita += static_cast<char>(c ^ Inversione);
         ++m_posizione;
     }
@@ -159,6 +176,8 @@ bool CodificatoreMassime::aggiungi(std::string_view testo, std::string &uscita)
 bool CodificatoreMassime::chiudi(std::string &uscita)
 {
     if (m_problema != Problema::Nessuno)
+        return false;
+    if (m_stato == Stato::DopoBarra && m_cifre == 3 && !apriRecord())
         return false;
     if (m_stato == Stato::DopoBarra && m_cifre > 0)
         return sbaglia(Problema::Barra);
@@ -184,6 +203,7 @@ CodificaTesto CodificaTestoMassime(std::string_view testo)
         esito.problema = codificatore.problema();
         esito.posizione = static_cast<std::size_t>(codificatore.posizione());
     }
+    esito.maiMostrati = codificatore.maiMostrati();
     return esito;
 }
 

@@ -29,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace legge {
 
@@ -86,17 +87,24 @@ Legge EstraiLegge(std::string record);
 // The plain Windows-1252 text of the file's bytes, or of any slice of them.
 std::string DecodificaMassime(std::string_view dati);
 
-// What a person edits, turned into the file a piece at a time: Windows-1252 text with LF
-// line breaks, where each record opens with '/' and its three-digit number. Each piece is
-// checked as it comes, so that a bad text is refused at its first fault, whatever follows.
-// A '/' that neither opens such a record nor is followed by blanks alone would end a law in
-// the middle; a number given twice would hide the second law behind the first; a text with
-// no record would make an empty collection; a NUL byte is in no text a person writes, and
-// an endless one (a device) would otherwise be read for ever. A last law left open gets
-// its closing '/'.
+// What a person edits, turned into the file a piece at a time: Windows-1252 text with LF or
+// CR LF line breaks, where each record opens with '/' and a number of exactly three digits.
+// Each piece is checked as it comes, so that a bad text is refused at its first fault,
+// whatever follows. A '/' that neither opens such a record nor is followed by blanks alone
+// would end a law in the middle; a fourth digit would be lost, since a reader takes three
+// ("/1000" would be law 100); a number given twice would hide the second law behind the
+// first; a text with no record would make an empty collection; a NUL byte is in no text a
+// person writes, and an endless one (a device) would otherwise be read for ever. A number
+// no day shows is taken, and noted. A last law left open gets its closing '/'.
 class CodificatoreMassime {
 public:
-    enum class Problema { Nessuno, Barra, NumeroRipetuto, NessunaLegge, Nul };
+    enum class Problema { Nessuno, Barra, NumeroLungo, NumeroRipetuto, NessunaLegge, Nul };
+    // A law that no day shows, and the line of the '/' that opens it.
+    struct NumeroMaiMostrato {
+        int numero = 0;
+        std::size_t riga = 0;
+        bool operator==(const NumeroMaiMostrato &) const = default;
+    };
 
     // Appends the stored form of `testo` to `uscita`. False at the first problem, after
     // which nothing more is taken.
@@ -119,10 +127,14 @@ public:
     // For NumeroRipetuto: the number, and the line where it first opened a record.
     int numero() const { return m_numero; }
     std::size_t rigaPrecedente() const { return m_rigaPrecedente; }
+    // In the order of the text; no more than the thousand numbers there are.
+    const std::vector<NumeroMaiMostrato> &maiMostrati() const { return m_maiMostrati; }
 
 private:
     enum class Stato { Preambolo, DopoBarra, InRecord, Fine };
     bool sbaglia(Problema problema);
+    // After a '/' and its three digits.
+    bool apriRecord();
 
     Stato m_stato = Stato::Preambolo;
     Problema m_problema = Problema::Nessuno;
@@ -134,7 +146,9 @@ private:
     int m_numero = 0;
     std::size_t m_rigaPrecedente = 0;
     bool m_record = false;
+    bool m_dopoCr = false;                   // the last character was a CR
     std::size_t m_righeDeiNumeri[1000] = {}; // 0 for a number not yet seen
+    std::vector<NumeroMaiMostrato> m_maiMostrati;
 };
 
 // The whole text at once, for callers that hold it.
@@ -143,6 +157,7 @@ struct CodificaTesto {
     bool riuscita = true;
     CodificatoreMassime::Problema problema = CodificatoreMassime::Problema::Nessuno;
     std::size_t posizione = 0;
+    std::vector<CodificatoreMassime::NumeroMaiMostrato> maiMostrati;
 };
 CodificaTesto CodificaTestoMassime(std::string_view testo);
 

@@ -81,8 +81,8 @@ int ComandoCerca(const Argomenti &argomenti)
         uscita.testo(trovate ? "\n]}\n" : "]}\n");
     if (trovate == 0) {
         uscita.svuota();
-        legge::ErroreStandard().scriviTesto(testi::NessunaLeggeContiene(
-            legge::SenzaControlli(cercato, legge::Controlli::CodiciSuUnaRiga), sorgente.nome()));
+        legge::ErroreStandard().scriviTesto(
+            testi::NessunaLeggeContiene(Citazione(cercato), sorgente.nome()));
         return NonTrovatoOProblemi;
     }
     return Riuscito;

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -95,9 +96,22 @@ void ControllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::s
         throw ErroreUso{testi::ArgomentoDiTroppo(argomenti.posizionali[massimo])};
 }
 
+std::string Citazione(std::string_view utf8)
+{
+    std::size_t fine = 0;
+    for (std::size_t caratteri = 0; fine < utf8.size() && caratteri < CaratteriCitati; ++caratteri)
+        fine += legge::LunghezzaUtf8(static_cast<unsigned char>(utf8[fine]));
+    fine = std::min(fine, utf8.size()); // a character cut short at the very end
+    std::string citato(utf8.substr(0, fine));
+    if (fine < utf8.size())
+        citato += "\xE2\x80\xA6"; // the ellipsis
+    return legge::SenzaControlli(citato, legge::Controlli::CodiciSuUnaRiga);
+}
+
 std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione)
 {
-    return std::string(testo.substr(
+    // A C1 control is a character Windows-1252 lacks, and would act on the terminal.
+    return Citazione(testo.substr(
         posizione, legge::LunghezzaUtf8(static_cast<unsigned char>(testo[posizione]))));
 }
 
@@ -214,8 +228,10 @@ int ComandoDecodifica(const Argomenti &argomenti)
     // A person reading on a terminal sees the controls spelled out; a pipe gets the text.
     const bool visibile = uscita.terminale();
     const auto blocco = std::make_unique_for_overwrite<char[]>(DimensioneBlocco);
-    // A CR at the end of one block may be the first half of a CR LF in the next.
-    bool crSospeso = false;
+    // The CR of a CR LF goes, as codifica puts it back. Before an LF, codifica takes a CR
+    // for the line break's own and adds none: a run of two or more is written whole. The
+    // CRs of a run wait here, across blocks too, until what follows them shows which it is.
+    int crDiFila = 0; // 2: two or more, already written
     std::string testo;
     while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco)) {
         const std::string chiaro = legge::DecodificaMassime(std::string_view(blocco.get(), letti));
@@ -224,22 +240,21 @@ int ComandoDecodifica(const Argomenti &argomenti)
             continue;
         }
         testo.clear();
-        if (crSospeso && chiaro[0] != '\n')
-            testo += '\r';
-        crSospeso = false;
-        for (std::size_t i = 0; i < letti; ++i) {
-            if (chiaro[i] != '\r') {
-                testo += chiaro[i];
-            } else if (i + 1 == letti) {
-                crSospeso = true;
-            } else if (chiaro[i + 1] != '\n') {
-                testo += '\r';
+        for (const char c : chiaro) {
+            if (c == '\r') {
+                testo.append(crDiFila == 0 ? 0 : crDiFila == 1 ? 2 : 1, '\r');
+                crDiFila = std::min(crDiFila + 1, 2);
+                continue;
             }
+            if (crDiFila == 1 && c != '\n')
+                testo += '\r';
+            crDiFila = 0;
+            testo += c;
         }
         const std::string utf8 = legge::Cp1252InUtf8(testo);
         scrivi(visibile ? legge::SenzaControlli(utf8, legge::Controlli::Codici) : utf8);
     }
-    if (crSospeso)
+    if (crDiFila == 1)
         scrivi(visibile ? "\\r" : "\r");
     return Riuscito;
 }
@@ -276,6 +291,8 @@ int ComandoCodifica(const Argomenti &argomenti)
     };
     const auto problema = [&] {
         switch (codificatore.problema()) {
+        case legge::CodificatoreMassime::Problema::NumeroLungo:
+            return testi::NumeroLungoNelTesto();
         case legge::CodificatoreMassime::Problema::NumeroRipetuto:
             return testi::NumeroRipetutoNelTesto(codificatore.numero(),
                                                  codificatore.rigaPrecedente());
@@ -291,8 +308,16 @@ int ComandoCodifica(const Argomenti &argomenti)
     // The bytes of a character that a block cut in two, waiting for the rest.
     std::string utf8;
     std::string dati;
+    // Notepad opens its UTF-8 with a byte-order mark, which is no character of the text.
+    constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    bool inizio = true;
     while (const std::size_t letti = sorgente.file().leggi(blocco.get(), DimensioneBlocco)) {
         utf8.append(blocco.get(), letti);
+        if (inizio && (utf8.size() >= Bom.size() || !Bom.starts_with(utf8))) {
+            if (utf8.starts_with(Bom))
+                utf8.erase(0, Bom.size());
+            inizio = false;
+        }
         std::size_t completi = utf8.size();
         for (std::size_t i = utf8.size(); i > 0 && utf8.size() - i < 4; --i) {
             const auto c = static_cast<unsigned char>(utf8[i - 1]);
@@ -335,6 +360,12 @@ int ComandoCodifica(const Argomenti &argomenti)
         file->conferma();
     } else {
         UscitaComandi().byte(dati);
+    }
+    for (const auto &[numero, riga] : codificatore.maiMostrati()) {
+        char tre[8];
+        std::snprintf(tre, sizeof tre, "%03d", numero);
+        legge::ErroreStandard().scriviTesto(
+            testi::AvvisoNelTesto(nome, riga, testi::NumeroFuoriIntervallo(tre)));
     }
     return Riuscito;
 }

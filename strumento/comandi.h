@@ -66,7 +66,11 @@ legge::Attesa AttesaDelComando();
 std::filesystem::path FileDaLeggere(const Argomenti &argomenti, std::size_t indice);
 // Throws ErroreUso unless between `minimo` and `massimo` positional arguments were given.
 void ControllaPosizionali(const Argomenti &argomenti, std::size_t minimo, std::size_t massimo);
-// The UTF-8 character at `posizione`, whole, to be named in a message.
+// Text the user gave, of any length, as a message echoes it: its first characters and «…»
+// when it goes on, on one line, with no control acting on the terminal.
+inline constexpr std::size_t CaratteriCitati = 60;
+std::string Citazione(std::string_view utf8);
+// The UTF-8 character at `posizione`, whole, as a message names it.
 std::string Utf8DiUnCarattere(std::string_view testo, std::size_t posizione);
 
 int ComandoNumero(const Argomenti &argomenti);

@@ -49,7 +49,9 @@ void scriviErrore(const std::string &testo)
 
 int erroreUso(std::string_view messaggio, std::string_view comando)
 {
-    scriviErrore(testi::Messaggio(messaggio));
+    // It may repeat an argument, which may hold any byte.
+    scriviErrore(
+        testi::Messaggio(legge::SenzaControlli(messaggio, legge::Controlli::CodiciSuUnaRiga)));
     scriviErrore(testi::ComeSiUsa(comando));
     return ErroreUsoOFile;
 }

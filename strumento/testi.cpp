@@ -65,8 +65,9 @@ std::string_view AiutoDecodifica()
     return R"(Uso: massime decodifica [--grezzo] [FILE]
 
 Scrive il testo in chiaro del file (./Massime.dat se manca, lo standard input se è «-»)
-in UTF-8, con gli a capo CR LF trasformati in LF; su un terminale i caratteri di controllo
-si vedono come sequenze («\x1B»). «massime codifica» lo riporta al file di partenza.
+in UTF-8, con gli a capo CR LF trasformati in LF (due o più CR di fila prima di un LF
+restano tutti); su un terminale i caratteri di controllo si vedono come sequenze («\x1B»).
+«massime codifica» lo riporta al file di partenza.
 
   --grezzo   i byte in chiaro esatti (Windows-1252, a capo CR LF), senza conversioni
 )";
@@ -78,15 +79,18 @@ std::string_view AiutoCodifica()
 
 Legge un testo UTF-8 dal file TESTO (o dallo standard input, se manca o è «-»), ne fa
 un file delle leggi e lo scrive in FILE (sullo standard output se è «-»): gli a capo LF
-diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato. Un carattere
-che Windows-1252 non ha, una «/» dentro il testo di una legge o un numero che apre già
-un'altra legge è un errore che ne indica riga e colonna, appena lo incontra; in quel caso
-FILE resta com'era. Un testo senza nessuna legge è rifiutato; FILE non può essere il
-testo stesso, né un terminale. Se FILE è un collegamento simbolico si riscrive il file a
-cui porta; un file con più nomi si riscrive sul posto, un programma alla volta (se un altro lo tiene
-bloccato, lo dice e aspetta al massimo un minuto); permessi, proprietario e gruppo restano,
-e il proprietario può sempre leggerlo e scriverlo; una cartella, un dispositivo o una
-FIFO restano intatti.
+o CR LF diventano CR LF, il testo passa in Windows-1252 e ogni byte viene cifrato; il
+segno BOM che alcuni editor mettono in testa al file si salta. Un carattere che
+Windows-1252 non ha, una «/» dentro il testo di una legge, un numero di più di tre cifre
+o un numero che apre già un'altra legge è un errore che ne indica riga e colonna, appena
+lo incontra; in quel caso FILE resta com'era. Un numero che nessun giorno mostra (000,
+da 367 a 499, da 501 a 999) dà un avviso con la sua riga, e il file si scrive comunque.
+Un testo senza nessuna legge è rifiutato; FILE non può essere il testo stesso, né un
+terminale. Se FILE è un collegamento simbolico si riscrive il file a cui porta; un file
+con più nomi si riscrive sul posto, un programma alla volta (se un altro lo tiene
+bloccato, lo dice e aspetta al massimo un minuto); permessi, proprietario e gruppo
+restano, e il proprietario può sempre leggerlo e scriverlo; una cartella, un dispositivo
+o una FIFO restano intatti.
 
 Il testo è una serie di record separati da «/»: ognuno comincia con il suo numero di tre
 cifre, poi il titolo su una riga, poi il testo della legge; una «/» finale chiude l'ultimo
@@ -297,6 +301,12 @@ std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente)
            std::to_string(rigaPrecedente) + ", e la finestra mostrerebbe solo quella";
 }
 
+std::string NumeroLungoNelTesto()
+{
+    return "il numero dopo la «/» ha più di tre cifre: la finestra ne leggerebbe solo le prime "
+           "tre (ogni legge ha un numero di tre cifre, da 001 a 366, e 500 per il 29 febbraio)";
+}
+
 std::string NessunaLeggeNelTesto()
 {
     return "il testo non ha nessuna legge (ognuna comincia con «/» e un numero di tre cifre)";
@@ -325,6 +335,12 @@ std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t 
     return Messaggio(std::string(file) + ", riga " + std::to_string(riga) + ", colonna " +
                      std::to_string(colonna) + ": " + std::string(cosa) + "; " +
                      std::string(nonScritto));
+}
+
+std::string AvvisoNelTesto(std::string_view file, std::size_t riga, std::string_view cosa)
+{
+    return Messaggio("avviso: " + std::string(file) + ", riga " + std::to_string(riga) + ": " +
+                     std::string(cosa) + " (il file è scritto comunque)");
 }
 
 // ---- What the commands write on standard output ----

@@ -57,6 +57,7 @@ std::string TestoNonUtf8();
 std::string CarattereFuoriDaCp1252(std::string_view carattere, char32_t codice);
 std::string BarraNelTesto();
 std::string NumeroRipetutoNelTesto(int numero, std::size_t rigaPrecedente);
+std::string NumeroLungoNelTesto();
 std::string NessunaLeggeNelTesto();
 std::string NulNelTesto();
 // A whole line: waiting for `file`, which process `processo` (0 when unknown), named
@@ -68,6 +69,8 @@ std::string NonSuUnTerminale();
 std::string UscitaUgualeAlTesto(std::string_view file);
 std::string ErroreNelTesto(std::string_view file, std::size_t riga, std::size_t colonna,
                            std::string_view cosa, std::string_view nonScritto);
+// codifica: something written as asked that the window will not show as meant; a whole line.
+std::string AvvisoNelTesto(std::string_view file, std::size_t riga, std::string_view cosa);
 
 // ---- Standard output ----
 // verifica: one problem, and the summary.

@@ -20,12 +20,10 @@ namespace massime {
 
 namespace {
 
-constexpr int UltimoGiorno = 366;
-
 bool numeroValido(double valore)
 {
-    return valore == std::floor(valore) &&
-           ((valore >= 1 && valore <= UltimoGiorno) || valore == legge::NumeroVentinoveFebbraio);
+    // A number field holds three characters: the value is always well within an int.
+    return valore == std::floor(valore) && legge::NumeroDiUnGiorno(static_cast<int>(valore));
 }
 
 // Line breaks and other controls in a number field or a title would split the report's
@@ -127,8 +125,9 @@ public:
     // Numbers of the year that no record carries.
     void segnalaMancanti()
     {
-        for (int n = 1; n <= UltimoGiorno + 1; ++n) {
-            const int numero = n <= UltimoGiorno ? n : legge::NumeroVentinoveFebbraio;
+        for (int n = 1; n <= legge::UltimoGiornoDellAnno + 1; ++n) {
+            const int numero =
+                n <= legge::UltimoGiornoDellAnno ? n : legge::NumeroVentinoveFebbraio;
             if (m_primi.contains(numero))
                 continue;
             char campo[16];

@@ -203,20 +203,31 @@ TEST_CASE("percorso dei record")
 }
 
 // A '/' in a person's text either opens a numbered record or closes the last one; any other
-// would cut a law short, so nothing is encoded and its offset is given.
+// would cut a law short, so nothing is encoded and its offset is given. Numbers no day shows
+// are encoded, and listed with their lines.
 TEST_CASE("codifica di un testo")
 {
+    using Mai = CodificatoreMassime::NumeroMaiMostrato;
     struct Riga {
         const char *nome;
         std::string testo;
         std::optional<std::size_t> sbagliata;
+        std::vector<Mai> maiMostrati = {};
     };
     const Riga righe[] = {
         {"raccolta ben fatta", "/001 Uno\nTesto.\n/002 Due\nAltro.\n/\n", std::nullopt},
         {"preambolo e ultima barra a fine riga", "Leggi\n/001 Uno\nTesto./", std::nullopt},
+        {"a capo CR LF, come li scrive Blocco note", "Leggi\r\n/001 Uno\r\nTesto.\r\n/\r\n",
+         std::nullopt},
+        {"CR LF e LF mescolati, un CR da solo", "/001 Uno\r\nTe\rsto.\n\r\n/", std::nullopt},
         {"barra nel testo", "/001 Uno\nE/o.\n/", 10},
         {"barra nel titolo", "/001 Uno/due\nTesto.\n/", 8},
         {"numero di due cifre", "/001 Uno\nx\n/02 Due\nx\n/", 11},
+        {"numero di quattro cifre", "/001 Uno\nx\n/1000 Strana\nx\n/", 11},
+        {"numero di quattro cifre già visto in tre", "/100 Uno\nx\n/1000 Due\nx\n/", 11},
+        {"zeri in più", "/0001 Uno\nx\n/", 0},
+        {"tre cifre e la fine del testo", "/001 Uno\nx\n/002", std::nullopt},
+        {"tre cifre e subito un'altra legge", "/001/002 Due\nx\n/", std::nullopt},
         {"barra nel preambolo", "a/b\n/001 Uno\nx\n/", 1},
         {"testo dopo l'ultima barra", "/001 Uno\nx\n/ fine", 11},
         {"barra in fondo a un titolo che continua", "/001 Uno\nx/\n/", 10},
@@ -225,6 +236,12 @@ TEST_CASE("codifica di un testo")
         {"ultima legge senza barra", "/001 Uno\nTesto.\n", std::nullopt},
         {"numero ripetuto", "/001 Uno\nx\n/002 Due\ny\n/001 Tre\n/", 22},
         {"byte NUL", std::string("/001 Uno\n\0/", 11), 9},
+        {"byte NUL subito dopo il numero", std::string("/001\0 Uno\n/", 11), 4},
+        {"numeri che nessun giorno mostra",
+         "/000 A\nx\n/366 B\nx\n/367 C\nx\n/499 D\n/500 E\n/501 F\n\n/999 G\nx\n/001 H\n/",
+         std::nullopt,
+         {{0, 1}, {367, 5}, {499, 7}, {501, 9}, {999, 11}}},
+        {"l'ultimo in fondo al testo", "/001 A\nx\n/777", std::nullopt, {{777, 3}}},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -235,9 +252,13 @@ TEST_CASE("codifica di un testo")
             CHECK(esito.dati.empty());
             continue;
         }
+        CHECK(esito.maiMostrati == r.maiMostrati);
+        // Every line break is one CR LF, whichever way the text wrote it.
         std::string atteso;
-        for (const char c : r.testo)
-            atteso += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        for (std::size_t i = 0; i < r.testo.size(); ++i)
+            atteso += r.testo[i] == '\n' && (i == 0 || r.testo[i - 1] != '\r')
+                          ? std::string("\r\n")
+                          : std::string(1, r.testo[i]);
         // The last law is closed when the text leaves it open.
         if (const auto ultimo = r.testo.find_last_not_of(" \t\r\n");
             ultimo == std::string::npos || r.testo[ultimo] != '/')
@@ -246,11 +267,14 @@ TEST_CASE("codifica di un testo")
     }
 }
 
-// Fed a piece at a time, cut anywhere, the text gives the same file and the same fault.
+// Fed a piece at a time, cut anywhere, the text gives the same file and the same fault:
+// a CR LF or a number cut in two included.
 TEST_CASE("codifica a pezzi")
 {
     const std::string testi[] = {"Leggi\n/001 Uno\nTesto.\n/002 Due\nx\n",
-                                 "/001 Uno\nx\n/002 Due\n/001 Tre\n/"};
+                                 "Leggi\r\n/001 Uno\r\nTesto.\r\n/999 Due\r\nx\r\n/123",
+                                 "/001 Uno\nx\n/002 Due\n/001 Tre\n/",
+                                 "/001 Uno\r\nx\r\n/002 Due\r\n/1000 Tre\r\n/"};
     for (const std::string &testo : testi) {
         CAPTURE(testo);
         const CodificaTesto intero = CodificaTestoMassime(testo);
@@ -262,13 +286,16 @@ TEST_CASE("codifica a pezzi")
                                   codificatore.aggiungi(testo.substr(taglio), dati) &&
                                   codificatore.chiudi(dati);
             CHECK(riuscita == intero.riuscita);
+            CHECK(codificatore.problema() == intero.problema);
             if (riuscita) {
                 CHECK(dati == intero.dati);
+                CHECK(codificatore.maiMostrati() == intero.maiMostrati);
             } else {
                 CHECK(codificatore.posizione() == intero.posizione);
                 CHECK(codificatore.riga() == 4);
                 CHECK(codificatore.colonna() == 1);
-                CHECK(codificatore.rigaPrecedente() == 1);
+                if (codificatore.problema() == CodificatoreMassime::Problema::NumeroRipetuto)
+                    CHECK(codificatore.rigaPrecedente() == 1);
             }
         }
     }

@@ -155,6 +155,10 @@ TEST_CASE("andata e ritorno")
         {"ogni byte", ogniByte, false}, // NUL, and '/' with no number after it
         {"vuoto", "", false},
         {"CR CR LF", "/001 A\r\r\nB/"},
+        {"tre CR e un LF, un CR solo", "/001 A\r\r\r\nB\rC\r\nD/"},
+        {"CR CR LF a cavallo di due blocchi",
+         confine.substr(0, confine.size() - 1) + "\r\r\nfine/"},
+        {"CR CR a fine blocco", confine.substr(0, confine.size() - 1) + "\r\rfine/"},
         {"CR finale", "/001 A\r\nB/\r"},
         {"CR LF a cavallo di due blocchi", confine + "\r\nfine/"},
         {"CR solo a fine blocco", confine + "\rfine/"},
@@ -172,9 +176,11 @@ TEST_CASE("andata e ritorno")
 
         const Esito testo = massime({"decodifica", originale.string()});
         CHECK(testo.codice == 0);
+        // The CR of a CR LF goes, unless another CR stands before it.
         std::string righeLf;
         for (std::size_t i = 0; i < r.chiaro.size(); ++i) {
-            if (!(r.chiaro[i] == '\r' && i + 1 < r.chiaro.size() && r.chiaro[i + 1] == '\n'))
+            if (!(r.chiaro[i] == '\r' && i + 1 < r.chiaro.size() && r.chiaro[i + 1] == '\n' &&
+                  (i == 0 || r.chiaro[i - 1] != '\r')))
                 righeLf += r.chiaro[i];
         }
         CHECK(testo.uscita == legge::Cp1252InUtf8(righeLf));
@@ -194,6 +200,15 @@ TEST_CASE("raccolta")
     const Esito testo = massime({"decodifica", RACCOLTA_DAT});
     CHECK(testo.codice == 0);
     CHECK(testo.uscita == leggi(RACCOLTA_TXT, "<illeggibile>"));
+
+    // The same text as Notepad saves it gives the same file.
+    std::string blocconote = "\xEF\xBB\xBF";
+    for (const char c : testo.uscita)
+        blocconote += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const Esito codificato = massime({"codifica", "-o", "-"}, blocconote);
+    CHECK(codificato.codice == 0);
+    CHECK(codificato.errori.empty());
+    CHECK(codificato.uscita == leggi(RACCOLTA_DAT, "<illeggibile>"));
 
     const Esito legge = massime({"mostra", "500", RACCOLTA_DAT});
     CHECK(legge.codice == 0);
@@ -299,6 +314,32 @@ TEST_CASE("cerca")
         CHECK(esito.errori.empty() == (r.codice == 0));
     }
 
+    // What was looked for is echoed on one line, its first 60 characters at most.
+    const std::string e = "\xC3\xA8";
+    struct Eco {
+        const char *nome;
+        std::string cercato;
+        std::string eco;
+    };
+    std::string eLunghe, eSessanta;
+    for (int i = 0; i < 5000; ++i)
+        eLunghe += e;
+    for (int i = 0; i < 60; ++i)
+        eSessanta += e;
+    const Eco echi[] = {
+        {"10 kB", eLunghe, "«" + eSessanta + "…»"},
+        {"60 caratteri", eSessanta, "«" + eSessanta + "»"},
+        {"61 caratteri", eSessanta + "x", "«" + eSessanta + "…»"},
+        {"controlli", std::string(59, 'z') + "\x1B[2J", "«" + std::string(59, 'z') + "\\x1B…»"},
+    };
+    for (const auto &r : echi) {
+        CAPTURE(r.nome);
+        const Esito esito = massime({"cerca", r.cercato, file.string()});
+        CHECK(esito.codice == 1);
+        CHECK(contiene(esito.errori, "nessuna legge contiene " + r.eco + " in "));
+        CHECK(esito.errori.size() < 200 + file.string().size());
+    }
+
     const Esito uscitaJson = massime({"cerca", "--json", "citta", "-"}, leggi(file));
     CHECK(uscitaJson.codice == 0);
     const json radice = json::parse(uscitaJson.uscita, nullptr, false);
@@ -393,12 +434,30 @@ TEST_CASE("errori senza scrivere")
                      "cartella",
                      "/cartella:"});
     righe.push_back({"codifica senza -o", {"codifica"}, "/001 A\nb\n/", "nuovo.dat", "-o FILE"});
+    righe.push_back({"codifica: un controllo C1, che Windows-1252 non ha",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 A\n\xC2\x9B[2J\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 1: il carattere «\\u009B» (U+009B)"});
     // It would end the law there, and make "o due" a record of its own.
     righe.push_back({"codifica: una «/» nel testo di una legge",
                      {"codifica", "-o", "@/esistente.dat"},
                      "/001 Legge\nUno e/o due\n/002 Altra\nx\n/",
                      "esistente.dat",
                      "riga 2, colonna 6: una «/» nel testo"});
+    // Law 100 titled «Strana», were it taken.
+    righe.push_back({"codifica: un numero di quattro cifre",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "/001 Uno\nx\n/1000 Strana\nx\n/",
+                     "esistente.dat",
+                     "riga 3, colonna 1: il numero dopo la «/» ha più di tre cifre"});
+    // Only the mark that opens the text is no character of it.
+    righe.push_back({"codifica: un BOM dopo l'inizio",
+                     {"codifica", "-o", "@/esistente.dat"},
+                     "\xEF\xBB\xBF/001 A\n\xEF\xBB\xBF"
+                     "b\n/",
+                     "esistente.dat",
+                     "riga 2, colonna 1: il carattere «\xEF\xBB\xBF» (U+FEFF)"});
     // "Vedi /123" in a law would make a second law 123, hidden behind the first.
     righe.push_back({"codifica: un numero ripetuto",
                      {"codifica", "-o", "@/esistente.dat"},
@@ -543,6 +602,10 @@ TEST_CASE("uso")
         {"numero di legge zero", {"mostra", "0"}, 2, ""},
         {"numero di legge con lettere", {"mostra", "1a"}, 2, ""},
         {"argomento di troppo", {"verifica", "a.dat", "b.dat"}, 2, ""},
+        {"comando con controlli", {"\x1B[2J\xC2\x9B"}, 2, ""},
+        {"opzione con controlli", {"mostra", "--\x1B[2J"}, 2, ""},
+        {"numero con controlli", {"mostra", "1\x07"}, 2, ""},
+        {"cerca un controllo C1", {"cerca", "a\xC2\x9B"}, 2, ""},
     };
     for (const auto &r : righe) {
         CAPTURE(r.nome);
@@ -550,6 +613,9 @@ TEST_CASE("uso")
         CHECK(esito.codice == r.codice);
         CHECK(contiene(esito.uscita, r.uscita));
         CHECK(esito.errori.empty() == (r.codice == 0));
+        // What the user typed is echoed, but never acts on the terminal.
+        CHECK(esito.errori.find_first_of("\x1B\x07") == std::string::npos);
+        CHECK(!contiene(esito.errori, "\xC2\x9B"));
     }
 }
 
@@ -721,6 +787,54 @@ TEST_CASE("codifica: l'ultima legge senza «/»")
     CHECK(esito.codice == 0);
     CHECK(leggi(file) == codifica("/001 Uno\r\nx\r\n/002 Due\r\ny\r\n/"));
     CHECK(massime({"mostra", "2", file.string()}).uscita == "Due\ny\n");
+}
+
+// What editors write is taken as the user sees it: Notepad's byte-order mark is no character,
+// a CR LF is one line break. A number no day shows is written, with a warning naming its line.
+TEST_CASE("codifica: testi come li scrivono gli editor")
+{
+    struct Riga {
+        const char *nome;
+        std::string ingresso;
+        std::string chiaro; // the file written, unscrambled
+        std::vector<std::string> avvisi;
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    const Riga righe[] = {
+        {"BOM e a capo CR LF",
+         bom + "/001 Caff\xC3\xA8\r\nTesto.\r\n/\r\n",
+         "/001 Caff\xE8\r\nTesto.\r\n/\r\n",
+         {}},
+        {"BOM prima di un preambolo",
+         bom + "Leggi\n/001 Uno\nx\n",
+         "Leggi\r\n/001 Uno\r\nx\r\n/",
+         {}},
+        {"numeri che nessun giorno mostra",
+         "/000 Zero\nx\n/367 Dopo\nx\n/001 Uno\nx\n/999 Ultima\nx\n/",
+         "/000 Zero\r\nx\r\n/367 Dopo\r\nx\r\n/001 Uno\r\nx\r\n/999 Ultima\r\nx\r\n/",
+         {"massime: avviso: standard input, riga 1: il numero 000 non è fra 1 e 366 né 500",
+          "riga 3: il numero 367 non", "riga 7: il numero 999 non"}},
+    };
+    for (const auto &r : righe) {
+        CAPTURE(r.nome);
+        CartellaTemporanea cartella;
+        const auto file = cartella.file("Massime.dat");
+        const Esito esito = massime({"codifica", "-o", file.string()}, r.ingresso);
+        CHECK(esito.codice == 0);
+        CHECK(leggi(file) == codifica(r.chiaro));
+        INFO(esito.errori);
+        CHECK(static_cast<std::size_t>(
+                  std::count(esito.errori.begin(), esito.errori.end(), '\n')) == r.avvisi.size());
+        for (const std::string &avviso : r.avvisi)
+            CHECK(contiene(esito.errori, avviso));
+        // verifica finds the same numbers in what was written.
+        const std::string verifica = massime({"verifica", file.string()}).uscita;
+        std::size_t fuori = 0;
+        for (auto i = verifica.find("non è fra 1 e 366"); i != std::string::npos;
+             i = verifica.find("non è fra 1 e 366", i + 1))
+            ++fuori;
+        CHECK(fuori == r.avvisi.size());
+    }
 }
 
 // Past the first hundred problems the rest are counted; the counts and the status stay exact.
