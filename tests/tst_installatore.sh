@@ -181,7 +181,8 @@ aspetta() {
 Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp 4>"$WINEPREFIX/schermo" 2>/dev/null &
 schermo=$!
 aspetta test -s "$WINEPREFIX/schermo" || { echo "ERRORE: Xvfb non è partito" >&2; exit 1; }
-export DISPLAY=:$(<"$WINEPREFIX/schermo")
+DISPLAY=:$(<"$WINEPREFIX/schermo")
+export DISPLAY
 metacity --replace --sm-disable --no-composite >/dev/null 2>&1 &
 gestore=$!
 pronto() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
