@@ -109,10 +109,10 @@ CompletedText "Fatto."
 ; $R0 is the program's folder, $R1 the outermost of those it made (none when empty).
 !macro TogliCartelle UN
 Function ${UN}TogliCartelle
-    StrLen $R2 $R1
-    StrCpy $R3 $R0 $R2
+    StrLen $R2 "$R1\"
+    StrCpy $R3 "$R0\" $R2
     ${If} $R1 == ""
-    ${OrIf} $R3 != $R1
+    ${OrIf} $R3 != "$R1\"
         Return
     ${EndIf}
     ${Do}
@@ -255,17 +255,6 @@ Function ControllaCartella
 FunctionEnd
 
 Function .onInit
-    Call ChiudiProgramma
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 "/AVVIOAUTOMATICO" $1
-    ${IfNot} ${Errors}
-        !insertmacro SelectSection ${SezioneAvvio}
-    ${ElseIfNot} ${Silent}
-    ${AndIf} ${FileExists} "$SMSTARTUP\${COLLEGAMENTO}"
-        ; The page shows what is installed now, so that clicking through keeps it.
-        !insertmacro SelectSection ${SezioneAvvio}
-    ${EndIf}
     ; NSIS drops a folder given with /D= that is longer than it takes, and installs into the
     ; default one without a word: the folder is read again from the command line as it came,
     ; where /D= is the last option and runs to its end.
@@ -277,11 +266,31 @@ Function .onInit
         ${If} $2 S== " /D="
             IntOp $1 $1 + 4
             StrCpy $INSTDIR $0 "" $1
+            ${Do}
+                StrCpy $2 $INSTDIR 1 -1
+                ${If} $2 != "\"
+                ${AndIf} $2 != " "
+                    ${ExitDo}
+                ${EndIf}
+                StrCpy $INSTDIR $INSTDIR -1
+            ${Loop}
             ${ExitDo}
         ${EndIf}
     ${LoopUntil} $1 <= 0
+    ; Before anything else, the program left open too.
     ${If} ${Silent}
         Call ControllaCartella
+    ${EndIf}
+    Call ChiudiProgramma
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/AVVIOAUTOMATICO" $1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${SezioneAvvio}
+    ${ElseIfNot} ${Silent}
+    ${AndIf} ${FileExists} "$SMSTARTUP\${COLLEGAMENTO}"
+        ; The page shows what is installed now, so that clicking through keeps it.
+        !insertmacro SelectSection ${SezioneAvvio}
     ${EndIf}
 FunctionEnd
 
