@@ -44,6 +44,7 @@ VIAddVersionKey /LANG=1040 "LegalCopyright" "GPL-3.0-or-later"
 !define MUI_ICON "${ICONA}"
 !define MUI_UNICON "${ICONA}"
 !define MUI_ABORTWARNING
+!define MUI_ABORTWARNING_TEXT "Interrompere l'installazione di ${NOME}?"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${PANNELLO}"
 !define MUI_UNWELCOMEFINISHPAGE_BITMAP "${PANNELLO}"
 !define MUI_COMPONENTSPAGE_NODESC
