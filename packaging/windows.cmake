@@ -2,9 +2,11 @@
 # The Windows installer, made with NSIS: leggealgiorno-VERSION-setup.exe next to the programs.
 find_program(LEGGE_MAKENSIS makensis REQUIRED)
 set(installatore ${CMAKE_BINARY_DIR}/leggealgiorno-${PROJECT_VERSION}-setup.exe)
-# The licences, shown by the installer and installed beside the program, with Windows line
-# ends for Notepad.
+# The licences, shown by the installer and installed beside the program as in the portable
+# archive, with Windows line ends for Notepad: NEWLINE_STYLE converts the template's lines, not
+# the text put into it.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE LEGGE_TESTO_GPL)
+string(REPLACE "\n" "\r\n" LEGGE_TESTO_GPL "${LEGGE_TESTO_GPL}")
 set(licenze ${CMAKE_BINARY_DIR}/LICENZE.txt)
 configure_file(LICENZE.txt.in ${licenze} @ONLY NEWLINE_STYLE CRLF)
 add_custom_command(

@@ -3,8 +3,9 @@
 # Makes the smallest release artifacts twice, in two folders of other names and layouts, one
 # after the other, in two time zones and under two umasks, and compares them byte for byte:
 # the source archive (scripts/rilascio --sorgenti) and the massime tool, with the collection it
-# encodes where it runs, built from the working tree with the given CMake options. Skipped
-# outside a git checkout, which the source archive is made from.
+# encodes where it runs, built from the working tree with the given CMake options; and that
+# debian/changelog gives a release the version's date. Skipped outside a git checkout, which
+# the source archive is made from.
 #   tst_riproducibile.sh CMAKE_OPTION...
 set -uo pipefail
 
@@ -48,6 +49,18 @@ for prova in "${prove[@]}"; do
             cmake --build "$build" --target "${bersagli[@]}"
     ) >"$T/build.log" 2>&1 || { cat "$T/build.log"; exit 1; }
 done
+
+# A release is built with debian/changelog's date, as dpkg-buildpackage builds the source
+# package on its own: that entry must be the version's, dated the version's day, or the
+# release and Debian's rebuild of it would embed other times.
+versione=$(sed -n 's/^project(leggealgiorno VERSION \([0-9.]*\) .*/\1/p' "$radice/CMakeLists.txt")
+data=$(sed -n 's/^set(LEGGE_DATA_VERSIONE \([0-9-]*\))$/\1/p' "$radice/CMakeLists.txt")
+voce=$(sed -n '1s/^leggealgiorno (\([^)]*\)).*/\1/p' "$radice/debian/changelog")
+data_voce=$(sed -n '0,/^ -- /s/^ -- .*>  //p' "$radice/debian/changelog")
+[[ $voce == "$versione"-* ]] ||
+    fallisce "debian/changelog è alla versione $voce, CMakeLists.txt alla $versione"
+[[ -n $data_voce && $(date -u -d "$data_voce" +%F 2>/dev/null) == "$data" ]] ||
+    fallisce "debian/changelog data la versione «$data_voce», CMakeLists.txt il $data"
 
 a=${prove[0]%%|*}
 b=${prove[1]%%|*}
