@@ -533,11 +533,13 @@ TitolareBlocco ChiBlocca(Maniglia /*file*/)
 
 bool PiuNomi(Maniglia file)
 {
-    BY_HANDLE_FILE_INFORMATION informazioni{};
+    // Only the count of names: the fuller GetFileInformationByHandle also asks for the
+    // volume's serial number, which under Wine is a trip to another process on every read.
+    FILE_STANDARD_INFO informazioni{};
     return ::GetFileType(maniglia(file)) == FILE_TYPE_DISK &&
-           ::GetFileInformationByHandle(maniglia(file), &informazioni) &&
-           !(informazioni.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           informazioni.nNumberOfLinks > 1;
+           ::GetFileInformationByHandleEx(maniglia(file), FileStandardInfo, &informazioni,
+                                          sizeof informazioni) &&
+           !informazioni.Directory && informazioni.NumberOfLinks > 1;
 }
 
 void Dormi(std::chrono::milliseconds durata)

@@ -171,12 +171,16 @@ void Form1Win32::crea()
         ErroreDiSistema("CreateWindowExW");
     SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
     // On another monitor than the main one the scale may differ, and the frame the system
-    // drew may be taller than the one foreseen: lay out again for them.
+    // drew may be taller than the one foreseen: lay out again for them. Otherwise the
+    // layout made before the window stands, and measuring the text again would only delay
+    // the window.
+    bool altraMisura = attorno() != attornoPrevisto();
     if (const UINT dpi = GetDpiForWindow(m_hwnd); dpi != m_dpi) {
         m_dpi = dpi;
         preparaPerDpi();
+        altraMisura = true;
     }
-    if (m_finestra.leggeMostrata())
+    if (altraMisura && m_finestra.leggeMostrata())
         m_finestra.Ridisponi();
     else
         dimensiona();
@@ -313,19 +317,29 @@ void Form1Win32::liberaImmagini()
             DeleteObject(immagine->bitmap);
         *immagine = {};
     }
-    if (m_bannerOriginale)
-        DeleteObject(m_bannerOriginale);
-    m_bannerOriginale = nullptr;
 }
 
 void Form1Win32::adattaBanner(int larghezza, int altezza)
 {
-    if (!m_bannerOriginale || larghezza <= 0 || altezza <= 0 ||
-        (m_banner.bitmap && m_banner.larghezza == larghezza && m_banner.altezza == altezza))
+    if (larghezza <= 0 || altezza <= 0 ||
+        (m_banner.larghezza == larghezza && m_banner.altezza == altezza))
         return;
     if (m_banner.bitmap)
         DeleteObject(m_banner.bitmap);
-    m_banner = {Adatta(m_bannerOriginale, larghezza, altezza), larghezza, altezza};
+    m_banner = {nullptr, larghezza, altezza, m_banner.risorsa};
+}
+
+HBITMAP Form1Win32::pronta(Immagine &immagine) const
+{
+    // Loading and stretching the pictures was the largest part of the work before the
+    // window could show, and under load the part that grew most: it waits for the first paint.
+    if (!immagine.bitmap && immagine.risorsa && immagine.larghezza > 0 && immagine.altezza > 0) {
+        if (HBITMAP originale = CaricaBitmap(m_istanza, immagine.risorsa)) {
+            immagine.bitmap = Adatta(originale, immagine.larghezza, immagine.altezza);
+            DeleteObject(originale);
+        }
+    }
+    return immagine.bitmap;
 }
 
 int Form1Win32::attorno() const
@@ -338,6 +352,11 @@ int Form1Win32::attorno() const
         GetClientRect(m_hwnd, &area);
         return (finestra.bottom - finestra.top) - area.bottom;
     }
+    return attornoPrevisto();
+}
+
+int Form1Win32::attornoPrevisto() const
+{
     const RECT esterno = this->esterno();
     return (esterno.bottom - esterno.top) - pixel(AreaAltezza);
 }
@@ -361,12 +380,8 @@ void Form1Win32::preparaPerDpi()
                                          : RISORSA_BANNER_200;
     liberaImmagini();
     const int lato = MulDiv(SfondoLato, static_cast<int>(m_dpi), 96);
-    if (HBITMAP originale = CaricaBitmap(m_istanza, sfondo)) {
-        m_sfondo = {Adatta(originale, lato, lato), lato, lato};
-        DeleteObject(originale);
-    }
-    m_bannerOriginale = CaricaBitmap(m_istanza, banner);
-    adattaBanner(pixel(Image1Larghezza), pixel(Image1Altezza));
+    m_sfondo = {nullptr, lato, lato, sfondo};
+    m_banner = {nullptr, pixel(Image1Larghezza), pixel(Image1Altezza), banner};
     if (m_label1)
         SendMessageW(m_label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_carattere), FALSE);
 }
@@ -464,14 +479,14 @@ void Form1Win32::scorri(int posizione)
     InvalidateRect(m_label1, nullptr, FALSE);
 }
 
-void Form1Win32::disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const
+void Form1Win32::disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza)
 {
     // (x, y) is where the drawing's top-left corner lies in the window's client area.
     const RECT tutto{0, 0, larghezza, altezza};
     HBRUSH bianco = CreateSolidBrush(ColoreOltreSfondo);
     FillRect(dc, &tutto, bianco);
     DeleteObject(bianco);
-    if (!m_sfondo.bitmap)
+    if (!pronta(m_sfondo))
         return;
     HDC memoria = CreateCompatibleDC(dc);
     const HGDIOBJ vecchia = SelectObject(memoria, m_sfondo.bitmap);
@@ -703,7 +718,7 @@ LRESULT CALLBACK Form1Win32::ProceduraImage1(HWND hwnd, UINT msg, WPARAM w, LPAR
     if (finestra && msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        if (const Immagine &banner = finestra->m_banner; banner.bitmap) {
+        if (Immagine &banner = finestra->m_banner; finestra->pronta(banner)) {
             RECT area{};
             GetClientRect(hwnd, &area);
             HDC memoria = CreateCompatibleDC(dc);

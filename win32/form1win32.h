@@ -56,9 +56,10 @@ public:
 
 private:
     struct Immagine {
-        HBITMAP bitmap = nullptr;
+        HBITMAP bitmap = nullptr; // made when first drawn
         int larghezza = 0;
         int altezza = 0;
+        int risorsa = 0; // the picture it is made from
     };
 
     static LRESULT CALLBACK ProceduraForm1(HWND, UINT, WPARAM, LPARAM);
@@ -86,13 +87,17 @@ private:
     int pixel(int twip) const;
     void preparaPerDpi();
     void liberaImmagini();
-    // The banner's picture stretched to that size, unless it already is.
+    // The banner's picture to be drawn at that size; made again only if the size changes.
     void adattaBanner(int larghezza, int altezza);
+    // The picture at its size, made from its resource the first time it is needed.
+    HBITMAP pronta(Immagine &immagine) const;
     // What the outer height holds besides the client area.
     int attorno() const;
+    // The same, as foreseen before the window exists.
+    int attornoPrevisto() const;
     void dimensiona();
     void scorri(int posizione);
-    void disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza) const;
+    void disegnaSfondo(HDC dc, int x, int y, int larghezza, int altezza);
     void copia() const;
 
     Finestra m_finestra;
@@ -108,9 +113,8 @@ private:
     HACCEL m_acceleratori = nullptr;
     UINT m_dpi = 96;
     HFONT m_carattere = nullptr;
-    Immagine m_sfondo; // already at the size it is drawn at
-    HBITMAP m_bannerOriginale = nullptr;
-    Immagine m_banner; // already stretched to the size it is drawn at
+    Immagine m_sfondo;
+    Immagine m_banner;
     std::wstring m_testo;
     std::optional<Disposizione> m_disposizione; // once a law is shown
     int m_altezzaTesto = 0; // the whole text's, when it scrolls inside the label
