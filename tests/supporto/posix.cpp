@@ -132,6 +132,18 @@ struct Processo::Figlio {
             raccogli(errori, testoErrori);
         return true;
     }
+
+    // Until `testo`, the text of one of the two pipes (`fd`), holds a whole line or that pipe
+    // closes; false once it is late.
+    bool attendiRiga(const std::string &testo, const int &fd, Orologio::time_point scadenza,
+                     std::string &testoUscita, std::string &testoErrori)
+    {
+        while (testo.find('\n') == std::string::npos && fd >= 0) {
+            if (!attendiDati(scadenza, testoUscita, testoErrori))
+                return false;
+        }
+        return testo.find('\n') != std::string::npos;
+    }
 };
 
 Processo::Processo(const std::vector<std::string> &argomenti, const fs::path &cartella)
@@ -211,24 +223,14 @@ void Processo::scriviEChiudi(std::string_view dati)
 
 bool Processo::attendiRiga(Orologio::duration limite)
 {
-    Figlio &f = *m_figlio;
-    const auto scadenza = Orologio::now() + limite;
-    while (uscita.find('\n') == std::string::npos && f.uscita >= 0) {
-        if (!f.attendiDati(scadenza, uscita, errori))
-            return false;
-    }
-    return uscita.find('\n') != std::string::npos;
+    return m_figlio->attendiRiga(uscita, m_figlio->uscita, Orologio::now() + limite, uscita,
+                                 errori);
 }
 
 bool Processo::attendiRigaDiErrore(Orologio::duration limite)
 {
-    Figlio &f = *m_figlio;
-    const auto scadenza = Orologio::now() + limite;
-    while (errori.find('\n') == std::string::npos && f.errori >= 0) {
-        if (!f.attendiDati(scadenza, uscita, errori))
-            return false;
-    }
-    return errori.find('\n') != std::string::npos;
+    return m_figlio->attendiRiga(errori, m_figlio->errori, Orologio::now() + limite, uscita,
+                                 errori);
 }
 
 void Processo::uccidi()
